@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: MIT
+#include "error.h"
+
+#include <sys/stat.h>
+#include <cerrno>
+
+namespace korrin::map {
+
+std::string_view describe(ErrorNumber number) {
+    switch (number) {
+        case ErrorNumber::Overflow:
+            return "Overflow";
+        case ErrorNumber::SubscriptOutOfRange:
+            return "Subscript out of range";
+        case ErrorNumber::TypeMismatch:
+            return "Type mismatch";
+        case ErrorNumber::BadFileName:
+            return "Bad file name or number";
+        case ErrorNumber::FileNotFound:
+            return "File not found";
+        case ErrorNumber::DeviceIOError:
+            return "Device I/O error";
+        case ErrorNumber::DiskFull:
+            return "Disk full";
+        case ErrorNumber::InputPastEndOfFile:
+            return "Input past end of file";
+        case ErrorNumber::PermissionDenied:
+            return "Permission denied";
+        case ErrorNumber::PathFileAccessError:
+            return "Path/File access error";
+        case ErrorNumber::PathNotFound:
+            return "Path not found";
+    }
+    return "Application-defined or object-defined error";
+}
+
+Error::Error(ErrorNumber number, std::string path) : number_(number), path_(std::move(path)) {
+    message_ = std::to_string(static_cast<int>(number_)) + ": " + std::string(describe(number_));
+    if (!path_.empty()) {
+        message_ += ": " + path_;
+    }
+}
+
+namespace {
+
+bool folderOfExists(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return true;  // the current folder
+    }
+    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+Error systemError(int errnum, const std::string& path) {
+    switch (errnum) {
+        case ENOENT:
+            return Error(
+                folderOfExists(path) ? ErrorNumber::FileNotFound : ErrorNumber::PathNotFound, path);
+        case ENOTDIR:
+            return Error(ErrorNumber::PathNotFound, path);
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return Error(ErrorNumber::PermissionDenied, path);
+        case ENOSPC:
+        case EFBIG:
+        case EDQUOT:
+            return Error(ErrorNumber::DiskFull, path);
+        case EIO:
+            return Error(ErrorNumber::DeviceIOError, path);
+        case ENAMETOOLONG:
+        case EILSEQ:
+            return Error(ErrorNumber::BadFileName, path);
+        default:
+            return Error(ErrorNumber::PathFileAccessError, path);
+    }
+}
+
+}  // namespace korrin::map

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace korrin::map {
+
+/** The classic BASIC run-time error numbers this program can raise. */
+enum class ErrorNumber : int {
+    Overflow = 6,
+    SubscriptOutOfRange = 9,
+    TypeMismatch = 13,
+    BadFileName = 52,
+    FileNotFound = 53,
+    DeviceIOError = 57,
+    DiskFull = 61,
+    InputPastEndOfFile = 62,
+    PermissionDenied = 70,
+    PathFileAccessError = 75,
+    PathNotFound = 76,
+};
+
+/** The standard English description of an error number, e.g. "Type mismatch". */
+std::string_view describe(ErrorNumber number);
+
+/** A run-time error: a number, its standard description and, when a file was involved, its path. */
+class Error : public std::exception {
+public:
+    explicit Error(ErrorNumber number, std::string path = {});
+
+    int number() const { return static_cast<int>(number_); }
+    ErrorNumber code() const { return number_; }
+    std::string_view description() const { return describe(number_); }
+    const std::string& path() const { return path_; }
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    ErrorNumber number_;
+    std::string path_;
+    std::string message_;
+};
+
+/**
+ * Translates an errno value from an operation on `path` into the error a user expects:
+ * a missing file is 53 when its folder exists and 76 when it does not.
+ */
+Error systemError(int errnum, const std::string& path);
+
+}  // namespace korrin::map
