@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QMainWindow>
+
+#include "imagelist.h"
+#include "map/grid.h"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+
+namespace korrin::editor {
+
+class PictureBox;
+
+/** The editor's one window: the palette, the field, the status read-out and the menus. */
+class frmEdit : public QMainWindow {
+    Q_OBJECT
+
+public:
+    frmEdit();
+
+    /** The map being edited. */
+    map::Grid& mass() { return mass_; }
+    /** The shared settings: cell size, current tile and the map file's counts. */
+    const map::Settings& settings() const { return settings_; }
+
+    void Form_Load();
+    void Timer1_Timer();
+    void Toolbar1_ButtonClick(int button);
+
+private:
+    void createControls();
+    void createMenus();
+    void placeControls();
+    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);
+
+    map::Grid mass_;
+    map::Settings settings_;
+    ImageList iList;
+
+    QToolBar* Toolbar1 = nullptr;
+    PictureBox* Picture1 = nullptr;
+    QStatusBar* sBar = nullptr;
+    QLabel* sBarPanel1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuL1 = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuPravka = nullptr;
+    QAction* mnuGrid = nullptr;
+    QAction* mnuClear = nullptr;
+    QAction* Line2 = nullptr;
+    QMenu* mnuSize = nullptr;
+    QAction* mnuSize13 = nullptr;
+    QAction* mnuSize20 = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuAbout = nullptr;
+};
+
+}  // namespace korrin::editor

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#include "imagelist.h"
+
+#include "map/error.h"
+
+namespace korrin::editor {
+
+ImageList::ImageList() {
+    for (int number = 1; number <= count(); ++number) {
+        const QString path =
+            QStringLiteral(":/tiles/tile%1.xpm").arg(number, 2, 10, QLatin1Char('0'));
+        // One pixel format for all, so that painting a tile is a plain copy of its rows.
+        pictures_[number - 1] = QImage(path).convertToFormat(QImage::Format_RGB32);
+    }
+}
+
+const QImage& ImageList::picture(int number) const {
+    if (number < 1 || number > count()) {
+        throw map::Error(map::ErrorNumber::SubscriptOutOfRange);
+    }
+    return pictures_[number - 1];
+}
+
+}  // namespace korrin::editor

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QImage>
+#include <array>
+
+#include "map/grid.h"
+
+namespace korrin::editor {
+
+/** Side of a tile picture and of a field cell on screen, in pixels. */
+inline constexpr int kCellPixels = map::kCellSize / map::kTwipsPerPixel;
+/** Side of the whole field on screen, in pixels. */
+inline constexpr int kFieldPixels = kCellPixels * map::kFieldSize;
+
+/** The ten tile pictures; picture number c + 1 shows tile code c. */
+class ImageList {
+public:
+    ImageList();
+
+    int count() const { return static_cast<int>(pictures_.size()); }
+
+    /** Picture `number`, counted from 1; error 9 for a number outside 1 .. count(). */
+    const QImage& picture(int number) const;
+
+private:
+    std::array<QImage, map::kTileCount> pictures_;
+};
+
+}  // namespace korrin::editor

@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#include <QApplication>
+
+#include "frmedit.h"
+
+int main(int argc, char* argv[]) {
+    // The editor takes no command line: Qt sees only the program's name.
+    int qtArgc = argc > 0 ? 1 : 0;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korrin Editor"));
+    QApplication::setApplicationVersion(QStringLiteral(KORRIN_VERSION));
+
+    korrin::editor::frmEdit window;
+    window.show();
+    return QApplication::exec();
+}
