@@ -2,16 +2,19 @@
 #include "frmedit.h"
 
 #include <QAction>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <cmath>
 
 #include "fieldpainter.h"
+#include "map/mapfile.h"
 #include "picturebox.h"
 
 namespace korrin::editor {
@@ -31,6 +34,17 @@ constexpr int kPanelWidth = pixels(3000);
 
 constexpr int kTimerInterval = 200;  // milliseconds
 constexpr int kPaletteButtons = map::kTileCount;
+
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 2;
+
+const QString kLineBreak = QStringLiteral("\r\n");
+const QString kMapFilter = QStringLiteral("Map files | *.txt| All |*.*");
+
+// Rounds to the nearest integer, halves to the even neighbour.
+int roundHalfEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
 }  // namespace
 
@@ -59,13 +73,22 @@ void frmEdit::createControls() {
         Toolbar1->addAction(QString());
     }
     connect(Toolbar1, &QToolBar::actionTriggered, this, [this](QAction* action) {
-        Toolbar1_ButtonClick(static_cast<int>(Toolbar1->actions().indexOf(action)) + 1);
+        const int button = static_cast<int>(Toolbar1->actions().indexOf(action)) + 1;
+        guard([=, this] { Toolbar1_ButtonClick(button); });
     });
     addToolBar(Qt::TopToolBarArea, Toolbar1);
 
     setCentralWidget(new QWidget(this));
     Picture1 = new PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
+    connect(Picture1, &PictureBox::mouseDown, this,
+            [this](int Button, int Shift, double X, double Y) {
+                guard([=, this] { Picture1_MouseDown(Button, Shift, X, Y); });
+            });
+    connect(Picture1, &PictureBox::mouseMove, this,
+            [this](int Button, int Shift, double X, double Y) {
+                guard([=, this] { Picture1_MouseMove(Button, Shift, X, Y); });
+            });
 
     sBar = new QStatusBar(this);
     sBar->setObjectName(QStringLiteral("sBar"));
@@ -80,43 +103,57 @@ void frmEdit::createControls() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kTimerInterval);
-    connect(Timer1, &QTimer::timeout, this, &frmEdit::Timer1_Timer);
+    connect(Timer1, &QTimer::timeout, this, [this] { guard([this] { Timer1_Timer(); }); });
     Timer1->start();
+
+    cDlg = std::make_unique<CommonDialog>(this);
 }
 
-QAction* frmEdit::addMenuItem(QMenu* menu, const char* name, const QString& caption) {
+QAction* frmEdit::addMenuItem(QMenu* menu, const char* name, const QString& caption,
+                              void (frmEdit::*handler)()) {
     QAction* item = menu->addAction(caption);
     item->setObjectName(QLatin1String(name));
+    if (handler != nullptr) {
+        connect(item, &QAction::triggered, this,
+                [this, handler] { guard([this, handler] { (this->*handler)(); }); });
+    }
     return item;
 }
 
 void frmEdit::createMenus() {
     mnuFile = menuBar()->addMenu(QStringLiteral("Файл"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuOpen = addMenuItem(mnuFile, "mnuOpen", QStringLiteral("Открыть"));
+    mnuOpen = addMenuItem(mnuFile, "mnuOpen", QStringLiteral("Открыть"), &frmEdit::mnuOpen_Click);
     mnuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuSave = addMenuItem(mnuFile, "mnuSave", QStringLiteral("Сохранить"));
+    mnuSave = addMenuItem(mnuFile, "mnuSave", QStringLiteral("Сохранить"), &frmEdit::mnuSave_Click);
     mnuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuL1 = mnuFile->addSeparator();
     mnuL1->setObjectName(QStringLiteral("mnuL1"));
-    mnuExit = addMenuItem(mnuFile, "mnuExit", QStringLiteral("Выход"));
+    mnuExit = addMenuItem(mnuFile, "mnuExit", QStringLiteral("Выход"), &frmEdit::mnuExit_Click);
 
     mnuPravka = menuBar()->addMenu(QStringLiteral("Правка"));
     mnuPravka->setObjectName(QStringLiteral("mnuPravka"));
-    mnuGrid = addMenuItem(mnuPravka, "mnuGrid", QStringLiteral("Сетка"));
+    mnuGrid = addMenuItem(mnuPravka, "mnuGrid", QStringLiteral("Сетка"), nullptr);
     mnuGrid->setCheckable(true);
-    mnuClear = addMenuItem(mnuPravka, "mnuClear", QStringLiteral("Очистка"));
+    // Qt flips a checkable item's mark before it reports the click; the handler flips it itself.
+    connect(mnuGrid, &QAction::triggered, this, [this](bool checked) {
+        mnuGrid->setChecked(!checked);
+        guard([this] { mnuGrid_Click(); });
+    });
+    mnuClear =
+        addMenuItem(mnuPravka, "mnuClear", QStringLiteral("Очистка"), &frmEdit::mnuClear_Click);
     Line2 = mnuPravka->addSeparator();
     Line2->setObjectName(QStringLiteral("Line2"));
     mnuSize = mnuPravka->addMenu(QStringLiteral("Размер карты"));
     mnuSize->setObjectName(QStringLiteral("mnuSize"));
-    mnuSize13 = addMenuItem(mnuSize, "mnuSize13", QStringLiteral("13 х 13"));
-    mnuSize20 = addMenuItem(mnuSize, "mnuSize20", QStringLiteral("20 х 20"));
+    mnuSize13 = addMenuItem(mnuSize, "mnuSize13", QStringLiteral("13 х 13"), nullptr);
+    mnuSize20 = addMenuItem(mnuSize, "mnuSize20", QStringLiteral("20 х 20"), nullptr);
     mnuSize20->setEnabled(false);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("Помощь"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuAbout = addMenuItem(mnuHelp, "mnuAbout", QStringLiteral("О программе"));
+    mnuAbout =
+        addMenuItem(mnuHelp, "mnuAbout", QStringLiteral("О программе"), &frmEdit::mnuAbout_Click);
 }
 
 // The form's fixed layout: client-area positions count from just below the menu bar.
@@ -155,6 +192,118 @@ void frmEdit::Toolbar1_ButtonClick(int button) {
     if (button >= 2) {
         settings_.curTile = static_cast<map::Byte>(button - 2);
     }
+}
+
+void frmEdit::Picture1_MouseDown(int Button, int /*Shift*/, double X, double Y) {
+    pointAt(Button, X, Y);
+}
+
+void frmEdit::Picture1_MouseMove(int Button, int /*Shift*/, double X, double Y) {
+    pointAt(Button, X, Y);
+}
+
+// Both mouse events paint, erase and show the cell under the pointer.
+void frmEdit::pointAt(int Button, double X, double Y) {
+    const double cellSize = settings_.cellSize;
+    col = roundHalfEven((cellSize / 2 + X) / cellSize);
+    row = roundHalfEven((cellSize / 2 + Y) / cellSize);
+
+    // The left button alone paints the current tile, also into the border column 14.
+    if (Button == kLeftButton && col >= 0 && col <= map::kGridLast && row >= 0 &&
+        row <= map::kFieldSize) {
+        mass_(col, row) = settings_.curTile;
+    }
+    // The right button alone erases; past the border column the event ends.
+    if (Button == kRightButton && col >= 0) {
+        if (col > map::kGridLast) {
+            return;
+        }
+        if (row >= 0 && row <= map::kFieldSize) {
+            mass_(col, row) = map::Empty;
+        }
+    }
+    if (col >= 0 && col <= map::kFieldSize && row >= 0 && row <= map::kFieldSize) {
+        sBarPanel1->setText(
+            QStringLiteral("mass(%1,%2)=%3").arg(col).arg(row).arg(mass_(col, row)));
+    }
+}
+
+void frmEdit::mnuOpen_Click() {
+    cDlg->setInitDir(QCoreApplication::applicationDirPath());
+    cDlg->setDialogTitle(QStringLiteral("Выберите файл карты"));
+    cDlg->setFilter(kMapFilter);
+    if (cDlg->showOpen() && !cDlg->fileName().isEmpty()) {
+        LoadMap(cDlg->fileName());
+    }
+}
+
+void frmEdit::mnuSave_Click() {
+    cDlg->setFilter(kMapFilter);
+    cDlg->setDialogTitle(QStringLiteral("Укажите имя для файла"));
+    cDlg->setInitDir(QCoreApplication::applicationDirPath());
+    if (cDlg->showSave() && !cDlg->fileName().isEmpty()) {
+        SaveMap(cDlg->fileName());
+    }
+}
+
+void frmEdit::mnuExit_Click() {
+    // Ends at once: nothing asks about unsaved changes.
+    close();
+    QCoreApplication::quit();
+}
+
+void frmEdit::mnuGrid_Click() {
+    mnuGrid->setChecked(!mnuGrid->isChecked());
+}
+
+void frmEdit::mnuClear_Click() {
+    QMessageBox prompt(QMessageBox::Information, QStringLiteral("KR Editor"),
+                       QStringLiteral("Очистить карту?"), QMessageBox::Ok | QMessageBox::Cancel,
+                       this);
+    if (prompt.exec() == QMessageBox::Ok) {
+        map::ClearField(mass_);
+    }
+}
+
+void frmEdit::mnuAbout_Click() {
+    const QString version = QStringLiteral("%1.%2.%3")
+                                .arg(KORRIN_VERSION_MAJOR)
+                                .arg(KORRIN_VERSION_MINOR)
+                                .arg(KORRIN_VERSION_PATCH);
+    const QString text = QStringLiteral("Korrin Editor") + kLineBreak + QStringLiteral("v ") +
+                         version + kLineBreak + QStringLiteral("2008");
+    QMessageBox about(QMessageBox::Information, QStringLiteral("About"), text, QMessageBox::Ok,
+                      this);
+    about.exec();
+}
+
+void frmEdit::SaveMap(const QString& fileName) {
+    map::SaveMap(fileName.toStdString(), mass_, settings_);
+}
+
+void frmEdit::LoadMap(const QString& fileName) {
+    map::LoadMap(fileName.toStdString(), mass_);
+}
+
+void frmEdit::guard(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const map::Error& error) {
+        reportError(error);
+    }
+}
+
+void frmEdit::reportError(const map::Error& error) {
+    QString text = QStringLiteral("Run-time error '%1':\n\n%2")
+                       .arg(error.number())
+                       .arg(QString::fromUtf8(error.description().data(),
+                                              static_cast<qsizetype>(error.description().size())));
+    if (!error.path().empty()) {
+        text += QLatin1Char('\n') + QString::fromStdString(error.path());
+    }
+    QMessageBox box(QMessageBox::Critical, windowTitle(), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("errorBox"));
+    box.exec();
 }
 
 }  // namespace korrin::editor

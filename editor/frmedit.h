@@ -2,12 +2,15 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
+#include <memory>
 
+#include "commondialog.h"
 #include "imagelist.h"
+#include "map/error.h"
 #include "map/grid.h"
 
 class QAction;
-class QFileDialog;
 class QLabel;
 class QMenu;
 class QStatusBar;
@@ -33,12 +36,28 @@ public:
     void Form_Load();
     void Timer1_Timer();
     void Toolbar1_ButtonClick(int button);
+    void Picture1_MouseDown(int Button, int Shift, double X, double Y);
+    void Picture1_MouseMove(int Button, int Shift, double X, double Y);
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuExit_Click();
+    void mnuGrid_Click();
+    void mnuClear_Click();
+    void mnuAbout_Click();
 
 private:
     void createControls();
     void createMenus();
     void placeControls();
-    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption);
+    QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption,
+                         void (frmEdit::*handler)());
+    void pointAt(int Button, double X, double Y);
+    void SaveMap(const QString& fileName);
+    void LoadMap(const QString& fileName);
+
+    /** Runs one event's handler; an error it raises is reported and the editor carries on. */
+    void guard(const std::function<void()>& handler);
+    void reportError(const map::Error& error);
 
     map::Grid mass_;
     map::Settings settings_;
@@ -49,6 +68,11 @@ private:
     QStatusBar* sBar = nullptr;
     QLabel* sBarPanel1 = nullptr;
     QTimer* Timer1 = nullptr;
+    std::unique_ptr<CommonDialog> cDlg;
+
+    // The cell under the pointer at the last mouse event.
+    int col = 0;
+    int row = 0;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuOpen = nullptr;

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QFileDialog;
+class QWidget;
+
+namespace korrin::editor {
+
+/**
+ * Turns a filter text of description and pattern pairs separated by "|" into Qt name filters,
+ * "Description(pattern)", keeping each description and pattern as written.
+ */
+QStringList nameFiltersFrom(const QString& filter);
+
+/**
+ * One file dialog for both opening and saving, set up before each use like a common dialog:
+ * a title, a filter, an initial folder, and a file name that carries over from the last
+ * confirmed choice.
+ */
+class CommonDialog {
+public:
+    explicit CommonDialog(QWidget* parent);
+
+    void setDialogTitle(const QString& title) { dialogTitle_ = title; }
+    void setFilter(const QString& filter) { filter_ = filter; }
+    void setInitDir(const QString& folder) { initDir_ = folder; }
+    /** The last confirmed file's full path; empty until a file is chosen. */
+    const QString& fileName() const { return fileName_; }
+
+    /** Shows the dialog for opening; true when the user confirmed a file. */
+    bool showOpen();
+    /** Shows the dialog for saving; true when the user confirmed a file. */
+    bool showSave();
+
+    QFileDialog* dialog() const { return dialog_; }
+
+private:
+    bool show(bool saving);
+
+    QFileDialog* dialog_;
+    QString dialogTitle_;
+    QString filter_;
+    QString initDir_;
+    QString fileName_;
+};
+
+}  // namespace korrin::editor
