@@ -34,8 +34,9 @@ bool CommonDialog::showSave() {
 }
 
 bool CommonDialog::show(bool saving) {
+    // The file mode stays the dialog's default: a typed name goes to the reader, which
+    // reports a missing file itself.
     dialog_->setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog_->setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog_->setWindowTitle(dialogTitle_);
     const QStringList nameFilters = nameFiltersFrom(filter_);
     dialog_->setNameFilters(nameFilters);

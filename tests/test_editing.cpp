@@ -119,6 +119,7 @@ private slots:
     void cancelAfterAnEarlierChoiceDoesNothing();
     void saveKeepsANameWithoutExtension();
     void badMapFileIsReportedAndChangesNothing();
+    void fileRemovedBeforeReadingIsReported();
     void saveIntoAMissingFolderIsReported();
     void filterTextBecomesNameFilters();
 
@@ -376,6 +377,27 @@ void TestEditing::badMapFileIsReportedAndChangesNothing() {
     QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(editor->mass(), bushes());
     QVERIFY(editor->isVisible());  // the editor carries on
+}
+
+void TestEditing::fileRemovedBeforeReadingIsReported() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("gone.txt"));
+    writeFile(path, kOwnFile.toLatin1());
+    Editor editor;
+    editor->mass() = bushes();
+    QString reported;
+    WhenModal<QMessageBox> report([&](QMessageBox* box) {
+        reported = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    WhenModal<QFileDialog> answer([&](QFileDialog* dialog) {
+        QFile::remove(path);
+        chooseFile(dialog, path);
+    });
+    editor.item("mnuOpen")->trigger();
+    QVERIFY(report.done());
+    QCOMPARE(reported, QString("Run-time error '53':\n\nFile not found\n") + path);
+    QCOMPARE(editor->mass(), bushes());
 }
 
 void TestEditing::saveIntoAMissingFolderIsReported() {

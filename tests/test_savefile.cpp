@@ -9,9 +9,11 @@
 
 #include "map/error.h"
 #include "map/mapfile.h"
+#include "namespaces.h"
 #include "testfiles.h"
 
 using namespace korrin::map;
+using korrin::test::inMountNamespace;
 using korrin::test::readBytes;
 using korrin::test::TempDir;
 using korrin::test::writeBytes;
@@ -163,6 +165,65 @@ TEST(SaveMap, ReadOnlyFolderIsPermissionDenied) {
     ::chmod(dir.path().c_str(), 0755);
     EXPECT_EQ(error, 70);
     EXPECT_EQ(readBytes(dir.file("map.txt")), "old");
+}
+
+// The checks below run in a child with its own mount namespace: they report what failed.
+std::string saveFails(const std::string& folder, int expectedError, const std::string& old) {
+    const int error =
+        errorOf([&] { SaveMap(folder + "/map.txt", startUpGrid(), kEditorSettings); });
+    if (error != expectedError) {
+        return "error " + std::to_string(error) + " instead of " + std::to_string(expectedError);
+    }
+    if (readBytes(folder + "/map.txt") != old) {
+        return "the old file changed";
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().rfind(".korrin-", 0) == 0) {
+            return "a temporary file was left behind";
+        }
+    }
+    return {};
+}
+
+TEST(SaveMap, FullDiskLeavesTheOldFileIntact) {
+    TempDir dir;
+    const std::string disk = dir.file("disk");
+    std::filesystem::create_directory(disk);
+    const auto run = inMountNamespace([&]() -> std::string {
+        if (::mount("none", disk.c_str(), "tmpfs", 0, "size=16k") != 0) {
+            return "cannot mount a small file system";
+        }
+        writeBytes(disk + "/map.txt", "old map");
+        std::ofstream filler(disk + "/filler", std::ios::binary);
+        const std::string block(1024, 'x');
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+            filler.flush();
+        }
+        return saveFails(disk, 61, "old map");
+    });
+    if (!run.available) {
+        GTEST_SKIP() << "no user namespaces here";
+    }
+    EXPECT_EQ(run.failure, "");
+}
+
+TEST(SaveMap, FailedRenameLeavesTheOldFileIntact) {
+    TempDir dir;
+    writeBytes(dir.file("map.txt"), "old map");
+    writeBytes(dir.file("other.txt"), "other");
+    const auto run = inMountNamespace([&]() -> std::string {
+        // A mount point cannot be renamed over.
+        if (::mount(dir.file("map.txt").c_str(), dir.file("map.txt").c_str(), nullptr, MS_BIND,
+                    nullptr) != 0) {
+            return "cannot bind-mount the target";
+        }
+        return saveFails(dir.path().string(), 75, "old map");
+    });
+    if (!run.available) {
+        GTEST_SKIP() << "no user namespaces here";
+    }
+    EXPECT_EQ(run.failure, "");
+    EXPECT_EQ(readBytes(dir.file("map.txt")), "old map");
 }
 
 }  // namespace
