@@ -2,8 +2,12 @@
 """Writes the editor's tile pictures and window icon as 32 x 32 XPM files.
 
 Every picture is drawn as 16 x 16 blocks of 2 x 2 pixels. Run it from this folder after
-changing a design; the XPM files it writes are what the editor embeds.
+changing a design; the XPM files it writes are what the editor embeds. It also writes the
+icon as PNG files for the desktop, at 32 pixels and upscaled without smoothing.
 """
+
+import struct
+import zlib
 
 COLOURS = {
     ".": (0, 0, 0),  # black
@@ -136,6 +140,29 @@ def write_xpm(name, design):
         out.write("\n".join(lines) + "\n")
 
 
+def write_png(path, design, size):
+    """design scaled to size x size pixels by nearest neighbour, as an opaque RGB PNG."""
+    blocks = len(design)
+    raw = bytearray()
+    for y in range(size):
+        raw.append(0)  # no filter
+        row = design[y * blocks // size]
+        for x in range(size):
+            raw += bytes(COLOURS[row[x * blocks // size]])
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 2, 0, 0, 0)
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                  chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+ICON_SIZES = (32, 48, 64, 128, 256)
+
+
 def main():
     brick = tiled(BRICK)
     pictures = [
@@ -153,6 +180,8 @@ def main():
     for number, design in enumerate(pictures, start=1):
         write_xpm(f"tile{number:02d}", design)
     write_xpm("icon", ICON)
+    for size in ICON_SIZES:
+        write_png(f"icon-{size}.png", ICON, size)
 
 
 if __name__ == "__main__":

@@ -8,22 +8,39 @@ namespace korrin::editor {
 
 namespace {
 
-void copyPicture(QImage& image, const QImage& picture, int left, int top) {
-    const std::size_t rowBytes = sizeof(QRgb) * kCellPixels;
+// The image's pixels as rows of QRgb; taken once per tick, since every QImage::scanLine()
+// call checks whether the image must be detached.
+class Pixels {
+public:
+    explicit Pixels(QImage& image)
+        : bits_(image.bits()), stride_(static_cast<std::size_t>(image.bytesPerLine())) {}
+
+    QRgb* row(int y) const {
+        return reinterpret_cast<QRgb*>(bits_ + stride_ * static_cast<std::size_t>(y));
+    }
+
+private:
+    uchar* bits_;
+    std::size_t stride_;
+};
+
+void copyPicture(const Pixels& pixels, const QImage& picture, int left, int top) {
+    const uchar* from = picture.constBits();
+    const auto stride = static_cast<std::size_t>(picture.bytesPerLine());
     for (int row = 0; row < kCellPixels; ++row) {
-        std::memcpy(image.scanLine(top + row) + left * sizeof(QRgb), picture.constScanLine(row),
-                    rowBytes);
+        std::memcpy(pixels.row(top + row) + left, from + stride * static_cast<std::size_t>(row),
+                    sizeof(QRgb) * kCellPixels);
     }
 }
 
-void drawVerticalLine(QImage& image, int x) {
+void drawVerticalLine(const Pixels& pixels, int x) {
     for (int y = 0; y < kFieldPixels; ++y) {
-        reinterpret_cast<QRgb*>(image.scanLine(y))[x] = kGridColour;
+        pixels.row(y)[x] = kGridColour;
     }
 }
 
-void drawHorizontalLine(QImage& image, int y) {
-    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+void drawHorizontalLine(const Pixels& pixels, int y) {
+    QRgb* row = pixels.row(y);
     std::fill(row, row + kFieldPixels, kGridColour);
 }
 
@@ -40,16 +57,17 @@ void paintField(QImage& image, const map::Grid& mass, const ImageList& iList, bo
         image.height() < kFieldPixels) {
         throw std::invalid_argument("paintField needs an RGB32 image of the field's size");
     }
+    const Pixels pixels(image);
     for (int x = 1; x <= map::kFieldSize; ++x) {
         for (int y = 1; y <= map::kFieldSize; ++y) {
-            copyPicture(image, iList.picture(mass(x, y) + 1), (x - 1) * kCellPixels,
+            copyPicture(pixels, iList.picture(mass(x, y) + 1), (x - 1) * kCellPixels,
                         (y - 1) * kCellPixels);
         }
     }
     if (grid) {
         for (int k = 2; k <= map::kFieldSize - 1; ++k) {
-            drawVerticalLine(image, k * kCellPixels);
-            drawHorizontalLine(image, k * kCellPixels);
+            drawVerticalLine(pixels, k * kCellPixels);
+            drawHorizontalLine(pixels, k * kCellPixels);
         }
     }
 }

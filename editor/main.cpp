@@ -9,6 +9,7 @@ int main(int argc, char* argv[]) {
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Korrin Editor"));
     QApplication::setApplicationVersion(QStringLiteral(KORRIN_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korrin.Editor"));
 
     korrin::editor::frmEdit window;
     window.show();

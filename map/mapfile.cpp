@@ -231,8 +231,12 @@ private:
     Input& in_;
 };
 
+// A space for the sign of a non-negative number, the digits, and a trailing space.
 std::string numberPrintForm(Byte value) {
-    return " " + std::to_string(value) + " ";
+    std::string form(1, ' ');
+    form += std::to_string(value);
+    form += ' ';
+    return form;
 }
 
 class Descriptor {

@@ -26,7 +26,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core)
-TEST_PACKAGES=(libgtest-dev)
+TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file)
 
 # build_tree DIR [cmake options...]: configures DIR once, then builds it incrementally.
 build_tree() {
