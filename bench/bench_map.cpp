@@ -34,37 +34,39 @@ void BM_LoadAndSaveInMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadAndSaveInMemory);
 
-void BM_LoadAndSaveFiles(benchmark::State& state) {
-    std::string folder = (std::filesystem::temp_directory_path() / "korrin-bench-XXXXXX").string();
-    if (::mkdtemp(folder.data()) == nullptr) {
-        state.SkipWithError("no temporary folder");
-        return;
+// A saved map in a fresh temporary folder, removed afterwards.
+class MapFile {
+public:
+    MapFile() : folder_((std::filesystem::temp_directory_path() / "korrin-bench-XXXXXX").string()) {
+        if (::mkdtemp(folder_.data()) == nullptr) {
+            std::abort();
+        }
+        SaveMap(path(), sampleMap(), kEditorSettings);
     }
-    const std::string path = folder + "/map.txt";
-    SaveMap(path, sampleMap(), kEditorSettings);
+    ~MapFile() { std::filesystem::remove_all(folder_); }
+    std::string path() const { return folder_ + "/map.txt"; }
+
+private:
+    std::string folder_;
+};
+
+void BM_LoadAndSaveFiles(benchmark::State& state) {
+    const MapFile file;
     for (auto _ : state) {
         Grid mass;
-        LoadMap(path, mass);
-        SaveMap(path, mass, kEditorSettings);
+        LoadMap(file.path(), mass);
+        SaveMap(file.path(), mass, kEditorSettings);
     }
-    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_LoadAndSaveFiles);
 
 void BM_LoadFile(benchmark::State& state) {
-    std::string folder = (std::filesystem::temp_directory_path() / "korrin-bench-XXXXXX").string();
-    if (::mkdtemp(folder.data()) == nullptr) {
-        state.SkipWithError("no temporary folder");
-        return;
-    }
-    const std::string path = folder + "/map.txt";
-    SaveMap(path, sampleMap(), kEditorSettings);
+    const MapFile file;
     for (auto _ : state) {
         Grid mass;
-        LoadMap(path, mass);
+        LoadMap(file.path(), mass);
         benchmark::DoNotOptimize(mass);
     }
-    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_LoadFile);
 

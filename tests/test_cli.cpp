@@ -7,8 +7,11 @@
 
 #include "editor/fieldpainter.h"
 #include "map/mapfile.h"
+#include "qtfiles.h"
 
 using namespace korrin;
+using korrin::test::readFile;
+using korrin::test::writeFile;
 
 namespace {
 
@@ -36,24 +39,11 @@ Run korrinMap(const QStringList& arguments, const QString& folder) {
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-const QByteArray kGood = QByteArray(" 13 \r\n 13 \r\n") +
-                         QByteArray("1111111111111\r\n").repeated(12) +
-                         QByteArray("2222222222222\r\n");
+const QByteArray kGood = test::kBrickMap;
 // Hand-edited: LF line ends, short rows, no base, and a brick on a cell that must stay empty.
 const QByteArray kHandEdited =
     QByteArray("13\n13\n1\n") + QByteArray("0000000000000\n").repeated(11) + QByteArray("123\n");
 const QByteArray kLetter = QByteArray(" 13 \r\n 13 \r\n") + QByteArray("x\r\n").repeated(13);
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 map::Grid openAndRedraw(const QByteArray& bytes) {
     map::Grid mass;

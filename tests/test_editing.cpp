@@ -11,11 +11,14 @@
 #include "editorfixture.h"
 #include "map/mapfile.h"
 #include "modal.h"
+#include "qtfiles.h"
 
 using korrin::map::Byte;
 using korrin::map::Grid;
 using korrin::test::Editor;
+using korrin::test::readFile;
 using korrin::test::WhenModal;
+using korrin::test::writeFile;
 
 namespace {
 
@@ -87,20 +90,7 @@ void cancel(QFileDialog* dialog) {
     QTest::keyClick(dialog, Qt::Key_Escape);
 }
 
-const QString kOwnFile = QStringLiteral(" 13 \r\n 13 \r\n") +
-                         QStringLiteral("1111111111111\r\n").repeated(12) +
-                         QStringLiteral("2222222222222\r\n");
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QByteArray kOwnFile = korrin::test::kBrickMap;
 
 }  // namespace
 
@@ -258,7 +248,7 @@ void TestEditing::moveWithoutButtonsOnlyReadsOut() {
 void TestEditing::openLoadsTheChosenFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("уровень 1.txt"));
-    writeFile(path, kOwnFile.toLatin1());
+    writeFile(path, kOwnFile);
     Editor editor;
     WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { chooseFile(dialog, path); });
     editor.item("mnuOpen")->trigger();
@@ -382,7 +372,7 @@ void TestEditing::badMapFileIsReportedAndChangesNothing() {
 void TestEditing::fileRemovedBeforeReadingIsReported() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("gone.txt"));
-    writeFile(path, kOwnFile.toLatin1());
+    writeFile(path, kOwnFile);
     Editor editor;
     editor->mass() = bushes();
     QString reported;
