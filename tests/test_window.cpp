@@ -150,16 +150,19 @@ void TestWindow::controlsSitWhereTheFormPutsThem() {
 }
 
 void TestWindow::startsBlankThenTheFirstTickDrawsTheBase() {
+    {
+        // Checked before any event is served, so that no tick can have come yet.
+        korrin::editor::frmEdit window;
+        QCOMPARE(window.settings().cellSize, 480);
+        QCOMPARE(window.settings().sizeFirst, 13);
+        QCOMPARE(window.settings().sizeSecond, 13);
+        QCOMPARE(window.settings().curTile, 0);
+        QCOMPARE(window.mass(), korrin::map::Grid{});
+        const QImage blank = window.findChild<korrin::editor::PictureBox*>("Picture1")->image();
+        QCOMPARE(blank.pixel(100, 100), blank.pixel(0, 0));
+        QVERIFY(blank.pixel(0, 0) != qRgb(0, 0, 0));
+    }
     Editor editor;
-    QCOMPARE(editor->settings().cellSize, 480);
-    QCOMPARE(editor->settings().sizeFirst, 13);
-    QCOMPARE(editor->settings().sizeSecond, 13);
-    QCOMPARE(editor->settings().curTile, 0);
-    QCOMPARE(editor->mass(), korrin::map::Grid{});
-    const QImage blank = editor.picture()->image();
-    QCOMPARE(blank.pixel(100, 100), blank.pixel(0, 0));
-    QVERIFY(blank.pixel(0, 0) != qRgb(0, 0, 0));
-
     QVERIFY(editor.waitForTick());
     QCOMPARE(editor->mass()(7, 13), 9);
     for (int x = 1; x <= 13; ++x) {
