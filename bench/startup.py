@@ -25,9 +25,10 @@ PROGRAMS = {
 
 
 def viewable(title):
-    result = subprocess.run(["xwininfo", "-name", title], env={"DISPLAY": DISPLAY},
-                            capture_output=True, text=True)
-    return "IsViewable" in result.stdout
+    # Qt also makes an unmapped leader window with the same title: ask for visible ones only.
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                            env={"DISPLAY": DISPLAY}, capture_output=True, text=True)
+    return result.returncode == 0 and result.stdout.strip() != ""
 
 
 def rss_kib(pid):

@@ -19,10 +19,17 @@ QStringList nameFiltersFrom(const QString& filter) {
     return nameFilters;
 }
 
-CommonDialog::CommonDialog(QWidget* parent) : dialog_(new QFileDialog(parent)) {
-    dialog_->setObjectName(QStringLiteral("cDlg"));
-    // Qt's own dialog behaves the same on every desktop and under test.
-    dialog_->setOption(QFileDialog::DontUseNativeDialog);
+CommonDialog::CommonDialog(QWidget* parent) : parent_(parent) {}
+
+QFileDialog* CommonDialog::dialog() {
+    // Made on first use: a file dialog is costly to build and many sessions never open one.
+    if (dialog_ == nullptr) {
+        dialog_ = new QFileDialog(parent_);
+        dialog_->setObjectName(QStringLiteral("cDlg"));
+        // Qt's own dialog behaves the same on every desktop and under test.
+        dialog_->setOption(QFileDialog::DontUseNativeDialog);
+    }
+    return dialog_;
 }
 
 bool CommonDialog::showOpen() {
@@ -34,21 +41,22 @@ bool CommonDialog::showSave() {
 }
 
 bool CommonDialog::show(bool saving) {
+    QFileDialog* fileDialog = dialog();
     // The file mode stays the dialog's default: a typed name goes to the reader, which
     // reports a missing file itself.
-    dialog_->setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog_->setWindowTitle(dialogTitle_);
+    fileDialog->setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    fileDialog->setWindowTitle(dialogTitle_);
     const QStringList nameFilters = nameFiltersFrom(filter_);
-    dialog_->setNameFilters(nameFilters);
+    fileDialog->setNameFilters(nameFilters);
     if (!nameFilters.isEmpty()) {
-        dialog_->selectNameFilter(nameFilters.first());
+        fileDialog->selectNameFilter(nameFilters.first());
     }
-    dialog_->setDirectory(initDir_);
-    dialog_->selectFile(fileName_);
-    if (dialog_->exec() != QDialog::Accepted || dialog_->selectedFiles().isEmpty()) {
+    fileDialog->setDirectory(initDir_);
+    fileDialog->selectFile(fileName_);
+    if (fileDialog->exec() != QDialog::Accepted || fileDialog->selectedFiles().isEmpty()) {
         return false;
     }
-    fileName_ = dialog_->selectedFiles().constFirst();
+    fileName_ = fileDialog->selectedFiles().constFirst();
     return true;
 }
 

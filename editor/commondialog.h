@@ -35,12 +35,12 @@ public:
     /** Shows the dialog for saving; true when the user confirmed a file. */
     bool showSave();
 
-    QFileDialog* dialog() const { return dialog_; }
-
 private:
+    QFileDialog* dialog();
     bool show(bool saving);
 
-    QFileDialog* dialog_;
+    QWidget* parent_;
+    QFileDialog* dialog_ = nullptr;
     QString dialogTitle_;
     QString filter_;
     QString initDir_;
