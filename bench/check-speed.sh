@@ -3,7 +3,7 @@
 # Usage: bench/check-speed.sh [path/to/korrin-map] [number of files]
 set -euo pipefail
 
-tool="${1:-$(dirname "$0")/../build/release/tools/korrin-map}"
+tool="$(realpath "${1:-$(dirname "$0")/../build/release/tools/korrin-map}")"
 count="${2:-10000}"
 dir="$(mktemp -d)"
 trap 'rm -rf "$dir"' EXIT
