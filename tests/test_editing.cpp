@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "editor/commondialog.h"
+#include "editor/qttranslations.h"
 #include "editorfixture.h"
 #include "map/mapfile.h"
 #include "modal.h"
@@ -71,11 +72,14 @@ QString panelText(const Editor& editor) {
     return editor.control<QLabel>("Panel1")->text();
 }
 
+QLineEdit* nameEdit(QFileDialog* dialog) {
+    return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
 // Types `name` into the file dialog's name box and confirms it with Return.
 void chooseFile(QFileDialog* dialog, const QString& name) {
-    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    edit->setText(name);  // keyClicks() types ASCII only
-    QTest::keyClick(edit, Qt::Key_Return);
+    nameEdit(dialog)->setText(name);  // keyClicks() types ASCII only
+    QTest::keyClick(nameEdit(dialog), Qt::Key_Return);
 }
 
 // QTest moves the pointer over a widget only while a button is held; this sends the move
@@ -98,6 +102,7 @@ class TestEditing : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void mouse_data();
     void mouse();
     void paintingTheBaseLastsUntilTheNextTick();
@@ -106,7 +111,9 @@ private slots:
     void openLoadsTheChosenFile();
     void shortcutsOpenTheDialogs_data();
     void shortcutsOpenTheDialogs();
-    void cancelAfterAnEarlierChoiceDoesNothing();
+    void initialFolder_data();
+    void initialFolder();
+    void onlyAConfirmedNameIsOfferedAgain();
     void saveKeepsANameWithoutExtension();
     void badMapFileIsReportedAndChangesNothing();
     void fileRemovedBeforeReadingIsReported();
@@ -119,6 +126,11 @@ private slots:
     void aboutShowsNameVersionAndYear();
     void exitEndsWithoutAsking();
 };
+
+void TestEditing::initTestCase() {
+    // CTest runs this program with LANG=ru_RU.UTF-8, as a Russian desktop would.
+    QVERIFY(korrin::editor::loadQtTranslations(*qApp));
+}
 
 void TestEditing::mouse_data() {
     QTest::addColumn<int>("curTile");
@@ -298,36 +310,69 @@ void TestEditing::shortcutsOpenTheDialogs() {
     QVERIFY(suffix.isEmpty());
 }
 
-void TestEditing::cancelAfterAnEarlierChoiceDoesNothing() {
+void TestEditing::initialFolder_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("documentsExist");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("writable program folder") << "bin" << true << "bin";
+    QTest::newRow("program folder not writable") << "gone" << true << "Documents";
+    QTest::newRow("no documents folder either") << "gone" << false << "";
+}
+
+void TestEditing::initialFolder() {
+    QFETCH(QString, program);
+    QFETCH(bool, documentsExist);
+    QFETCH(QString, expected);
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+    QDir(home.path()).mkdir("bin");
+    if (documentsExist) {
+        QDir(home.path()).mkdir("Documents");
+    }
+    // "gone" does not exist, so nobody, not even root, can write to it.
+    const QString folder = korrin::editor::initialFolder(home.filePath(program));
+    qputenv("HOME", oldHome);
+    qunsetenv("XDG_CONFIG_HOME");
+    QCOMPARE(QDir(folder), QDir(home.filePath(expected)));
+}
+
+void TestEditing::onlyAConfirmedNameIsOfferedAgain() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("saved.txt"));
     Editor editor;
-    editor->mass()(3, 3) = 4;
-    {
-        WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { chooseFile(dialog, path); });
-        editor.item("mnuSave")->trigger();
-        QVERIFY(answer.done());
-    }
-    const QByteArray saved = readFile(path);
-    QVERIFY(saved.contains("\r\n0040000000000\r\n"));
-
-    editor->mass()(3, 3) = 2;
-    QString offeredName;
-    {
+    QStringList offered;
+    // Shows the Save dialog, notes the name it offers, then types `name` and confirms or
+    // cancels.
+    const auto save = [&](const QString& name, bool confirm) {
         WhenModal<QFileDialog> answer([&](QFileDialog* dialog) {
-            offeredName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
-            cancel(dialog);
+            offered << nameEdit(dialog)->text();
+            if (confirm) {
+                chooseFile(dialog, name);
+            } else {
+                nameEdit(dialog)->setText(name);
+                cancel(dialog);
+            }
         });
         editor.item("mnuSave")->trigger();
-        QVERIFY(answer.done());
-    }
-    QCOMPARE(offeredName, QString("saved.txt"));
+        return answer.done();
+    };
+    editor->mass()(3, 3) = 4;
+    QVERIFY(save(dir.filePath("typed.txt"), false));
+    QVERIFY(save(path, true));
+    const QByteArray saved = readFile(path);
+    QVERIFY(saved.contains("\r\n0040000000000\r\n"));
+    editor->mass()(3, 3) = 2;
+    QVERIFY(save(dir.filePath("other.txt"), false));
+    QVERIFY(save(dir.filePath("other.txt"), false));
+    QCOMPARE(offered, (QStringList{"", "", "saved.txt", "saved.txt"}));
     QCOMPARE(readFile(path), saved);
-    {
-        WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { cancel(dialog); });
-        editor.item("mnuOpen")->trigger();
-        QVERIFY(answer.done());
-    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"saved.txt"});
+
+    WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { cancel(dialog); });
+    editor.item("mnuOpen")->trigger();
+    QVERIFY(answer.done());
     QCOMPARE(editor->mass()(3, 3), 2);
 }
 
@@ -436,11 +481,13 @@ void TestEditing::clear() {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QString cancelText;
     WhenModal<QMessageBox> reply([&](QMessageBox* box) {
         title = box->windowTitle();
         text = box->text();
         icon = box->icon();
         buttons = box->standardButtons();
+        cancelText = box->button(QMessageBox::Cancel)->text();
         if (answer == "ok") {
             box->button(QMessageBox::Ok)->click();
         } else if (answer == "cancel") {
@@ -455,6 +502,7 @@ void TestEditing::clear() {
     QCOMPARE(text, QString("Очистить карту?"));
     QCOMPARE(icon, QMessageBox::Information);
     QCOMPARE(buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(cancelText, QString("Отмена"));  // Qt's own text, in the desktop's language
     Grid expected = bushes();
     if (cleared) {
         korrin::map::ClearField(expected);
