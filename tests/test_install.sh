@@ -11,11 +11,15 @@ actual="$(cd "$dest" && find . -type f -o -type l | sort)"
 expected="./usr/bin/korrin-editor
 ./usr/bin/korrin-map
 ./usr/share/applications/org.korrin.Editor.desktop
+./usr/share/doc/korrin-editor/changelog.gz
+./usr/share/doc/korrin-editor/copyright
 ./usr/share/icons/hicolor/128x128/apps/org.korrin.Editor.png
 ./usr/share/icons/hicolor/256x256/apps/org.korrin.Editor.png
 ./usr/share/icons/hicolor/32x32/apps/org.korrin.Editor.png
 ./usr/share/icons/hicolor/48x48/apps/org.korrin.Editor.png
 ./usr/share/icons/hicolor/64x64/apps/org.korrin.Editor.png
+./usr/share/man/man1/korrin-editor.1.gz
+./usr/share/man/man1/korrin-map.1.gz
 ./usr/share/metainfo/org.korrin.Editor.metainfo.xml"
 if [ "$actual" != "$expected" ]; then
     echo "installed files differ from the expected list:"
