@@ -19,7 +19,6 @@ esac
 info="$(dpkg-deb --info "$deb")"
 grep -q '^ Depends:.*libqt6widgets6' <<< "$info" || { echo "Depends lacks Qt"; exit 1; }
 grep -q '^ Recommends:.*qt6-translations-l10n' <<< "$info" || { echo "no Qt texts"; exit 1; }
-grep -q '^ Section: graphics$' <<< "$info" || { echo "not in graphics"; exit 1; }
 outside="$(dpkg-deb --contents "$deb" | awk '{ print $6 }' | grep -v '^\./usr/' || true)"
 [ -z "$outside" ] || { echo "files outside /usr: $outside"; exit 1; }
 apt-get install --simulate "$deb" > "$work/apt.log" 2>&1 || { cat "$work/apt.log"; exit 1; }

@@ -115,8 +115,8 @@ private slots:
     void initialFolder();
     void onlyAConfirmedNameIsOfferedAgain();
     void saveKeepsANameWithoutExtension();
-    void badMapFileIsReportedAndChangesNothing();
-    void fileRemovedBeforeReadingIsReported();
+    void openErrorIsReportedAndChangesNothing_data();
+    void openErrorIsReportedAndChangesNothing();
     void saveIntoAMissingFolderIsReported();
     void filterTextBecomesNameFilters();
 
@@ -290,14 +290,12 @@ void TestEditing::shortcutsOpenTheDialogs() {
     QString selectedFilter;
     QString folder;
     int shownMode = -1;
-    QString suffix = "unset";
     WhenModal<QFileDialog> answer([&](QFileDialog* dialog) {
         shownTitle = dialog->windowTitle();
         filters = dialog->nameFilters();
         selectedFilter = dialog->selectedNameFilter();
         folder = dialog->directory().absolutePath();
         shownMode = dialog->acceptMode();
-        suffix = dialog->defaultSuffix();
         cancel(dialog);
     });
     QTest::keyClick(&*editor, Qt::Key(key), Qt::ControlModifier);
@@ -307,7 +305,6 @@ void TestEditing::shortcutsOpenTheDialogs() {
     QCOMPARE(filters, (QStringList{"Map files ( *.txt)", "All (*)"}));
     QCOMPARE(selectedFilter, filters.value(0));
     QCOMPARE(folder, QDir(QCoreApplication::applicationDirPath()).absolutePath());
-    QVERIFY(suffix.isEmpty());
 }
 
 void TestEditing::initialFolder_data() {
@@ -362,7 +359,6 @@ void TestEditing::onlyAConfirmedNameIsOfferedAgain() {
     QVERIFY(save(dir.filePath("typed.txt"), false));
     QVERIFY(save(path, true));
     const QByteArray saved = readFile(path);
-    QVERIFY(saved.contains("\r\n0040000000000\r\n"));
     editor->mass()(3, 3) = 2;
     QVERIFY(save(dir.filePath("other.txt"), false));
     QVERIFY(save(dir.filePath("other.txt"), false));
@@ -390,52 +386,45 @@ void TestEditing::saveKeepsANameWithoutExtension() {
                  QByteArray("0000009000000\r\n"));
 }
 
-void TestEditing::badMapFileIsReportedAndChangesNothing() {
+void TestEditing::openErrorIsReportedAndChangesNothing_data() {
+    QTest::addColumn<QByteArray>("bytes");  // empty: the file goes before it is read
+    QTest::addColumn<QString>("report");
+    QTest::newRow("not a map") << (QByteArray(" 13 \r\n 13 \r\n1111111111111\r\n") +
+                                   QByteArray("11111x1111111\r\n").repeated(12))
+                               << "Run-time error '13':\n\nType mismatch\n";
+    QTest::newRow("removed before reading")
+        << QByteArray() << "Run-time error '53':\n\nFile not found\n";
+}
+
+void TestEditing::openErrorIsReportedAndChangesNothing() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, report);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("bad.txt"));
-    writeFile(path, (QStringLiteral(" 13 \r\n 13 \r\n") + QStringLiteral("1111111111111\r\n") +
-                     QStringLiteral("11111x1111111\r\n").repeated(12))
-                        .toLatin1());
+    const QString path = dir.filePath(QStringLiteral("map.txt"));
+    writeFile(path, bytes.isEmpty() ? kOwnFile : bytes);
     Editor editor;
     editor.control<QTimer>("Timer1")->stop();  // the redraw would impose the fixed cells
     editor->mass() = bushes();
     QString reported;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    WhenModal<QMessageBox> report([&](QMessageBox* box) {
-        reported = box->text();
-        icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    });
-    WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { chooseFile(dialog, path); });
-    editor.item("mnuOpen")->trigger();
-    QVERIFY(answer.done());
-    QVERIFY(report.done());
-    QCOMPARE(reported, QString("Run-time error '13':\n\nType mismatch\n") + path);
-    QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(editor->mass(), bushes());
-    QVERIFY(editor->isVisible());  // the editor carries on
-}
-
-void TestEditing::fileRemovedBeforeReadingIsReported() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("gone.txt"));
-    writeFile(path, kOwnFile);
-    Editor editor;
-    editor.control<QTimer>("Timer1")->stop();  // the redraw would impose the fixed cells
-    editor->mass() = bushes();
-    QString reported;
-    WhenModal<QMessageBox> report([&](QMessageBox* box) {
-        reported = box->text();
-        box->button(QMessageBox::Ok)->click();
+    WhenModal<QMessageBox> box([&](QMessageBox* shown) {
+        reported = shown->text();
+        icon = shown->icon();
+        shown->button(QMessageBox::Ok)->click();
     });
     WhenModal<QFileDialog> answer([&](QFileDialog* dialog) {
-        QFile::remove(path);
+        if (bytes.isEmpty()) {
+            QFile::remove(path);
+        }
         chooseFile(dialog, path);
     });
     editor.item("mnuOpen")->trigger();
-    QVERIFY(report.done());
-    QCOMPARE(reported, QString("Run-time error '53':\n\nFile not found\n") + path);
+    QVERIFY(answer.done());
+    QVERIFY(box.done());
+    QCOMPARE(reported, report + path);
+    QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(editor->mass(), bushes());
+    QVERIFY(editor->isVisible());  // the editor carries on
 }
 
 void TestEditing::saveIntoAMissingFolderIsReported() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build tree into a temporary DESTDIR and checks exactly what lands there and
-# that the desktop files validate.
+# that the desktop files validate. The package test's lintian checks the icons' sizes.
 set -euo pipefail
 build="$1"
 dest="$(mktemp -d)"
@@ -26,10 +26,6 @@ if [ "$actual" != "$expected" ]; then
     diff <(echo "$expected") <(echo "$actual") || true
     exit 1
 fi
-for size in 32 48 64 128 256; do
-    file "$dest/usr/share/icons/hicolor/${size}x${size}/apps/org.korrin.Editor.png" |
-        grep -q "PNG image data, $size x $size" || { echo "icon $size is not ${size}x$size"; exit 1; }
-done
 desktop-file-validate "$dest/usr/share/applications/org.korrin.Editor.desktop"
 appstreamcli validate --no-net "$dest/usr/share/metainfo/org.korrin.Editor.metainfo.xml"
 echo "install layout ok"
