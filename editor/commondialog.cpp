@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "commondialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QStandardPaths>
 
 namespace korrin::editor {
 
@@ -17,6 +21,17 @@ QStringList nameFiltersFrom(const QString& filter) {
         nameFilters << parts[i] + QLatin1Char('(') + pattern + QLatin1Char(')');
     }
     return nameFilters;
+}
+
+QString initialFolder(const QString& programFolder) {
+    if (QFileInfo(programFolder).isWritable()) {
+        return programFolder;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+        return documents;
+    }
+    return QDir::homePath();
 }
 
 CommonDialog::CommonDialog(QWidget* parent) : parent_(parent) {}
@@ -52,7 +67,14 @@ bool CommonDialog::show(bool saving) {
         fileDialog->selectNameFilter(nameFilters.first());
     }
     fileDialog->setDirectory(initDir_);
-    fileDialog->selectFile(fileName_);
+    if (fileName_.isEmpty()) {
+        // selectFile() ignores an empty name, so a name typed before a Cancel would stay.
+        if (auto* nameEdit = fileDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            nameEdit->clear();
+        }
+    } else {
+        fileDialog->selectFile(fileName_);
+    }
     if (fileDialog->exec() != QDialog::Accepted || fileDialog->selectedFiles().isEmpty()) {
         return false;
     }

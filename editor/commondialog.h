@@ -16,9 +16,14 @@ namespace korrin::editor {
 QStringList nameFiltersFrom(const QString& filter);
 
 /**
+ * The folder the file dialogs start in: the program's folder when the user can write to it
+ * (a build tree or an unpacked copy), else the documents folder, else the home folder.
+ */
+QString initialFolder(const QString& programFolder);
+
+/**
  * One file dialog for both opening and saving, set up before each use like a common dialog:
- * a title, a filter, an initial folder, and a file name that carries over from the last
- * confirmed choice.
+ * a title, a filter, an initial folder, and the last confirmed file name, or none.
  */
 class CommonDialog {
 public:

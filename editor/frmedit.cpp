@@ -229,7 +229,7 @@ void frmEdit::pointAt(int Button, double X, double Y) {
 }
 
 void frmEdit::mnuOpen_Click() {
-    cDlg->setInitDir(QCoreApplication::applicationDirPath());
+    cDlg->setInitDir(initialFolder(QCoreApplication::applicationDirPath()));
     cDlg->setDialogTitle(QStringLiteral("Выберите файл карты"));
     cDlg->setFilter(kMapFilter);
     if (cDlg->showOpen() && !cDlg->fileName().isEmpty()) {
@@ -240,7 +240,7 @@ void frmEdit::mnuOpen_Click() {
 void frmEdit::mnuSave_Click() {
     cDlg->setFilter(kMapFilter);
     cDlg->setDialogTitle(QStringLiteral("Укажите имя для файла"));
-    cDlg->setInitDir(QCoreApplication::applicationDirPath());
+    cDlg->setInitDir(initialFolder(QCoreApplication::applicationDirPath()));
     if (cDlg->showSave() && !cDlg->fileName().isEmpty()) {
         SaveMap(cDlg->fileName());
     }

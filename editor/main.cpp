@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "frmedit.h"
+#include "qttranslations.h"
 
 int main(int argc, char* argv[]) {
     // The editor takes no command line: Qt sees only the program's name.
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Korrin Editor"));
     QApplication::setApplicationVersion(QStringLiteral(KORRIN_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korrin.Editor"));
+    korrin::editor::loadQtTranslations(app);
 
     korrin::editor::frmEdit window;
     window.show();

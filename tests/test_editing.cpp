@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "editor/commondialog.h"
+#include "editor/qttranslations.h"
 #include "editorfixture.h"
 #include "map/mapfile.h"
 #include "modal.h"
@@ -71,11 +72,14 @@ QString panelText(const Editor& editor) {
     return editor.control<QLabel>("Panel1")->text();
 }
 
+QLineEdit* nameEdit(QFileDialog* dialog) {
+    return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
 // Types `name` into the file dialog's name box and confirms it with Return.
 void chooseFile(QFileDialog* dialog, const QString& name) {
-    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    edit->setText(name);  // keyClicks() types ASCII only
-    QTest::keyClick(edit, Qt::Key_Return);
+    nameEdit(dialog)->setText(name);  // keyClicks() types ASCII only
+    QTest::keyClick(nameEdit(dialog), Qt::Key_Return);
 }
 
 // QTest moves the pointer over a widget only while a button is held; this sends the move
@@ -98,6 +102,7 @@ class TestEditing : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void mouse_data();
     void mouse();
     void paintingTheBaseLastsUntilTheNextTick();
@@ -106,10 +111,12 @@ private slots:
     void openLoadsTheChosenFile();
     void shortcutsOpenTheDialogs_data();
     void shortcutsOpenTheDialogs();
-    void cancelAfterAnEarlierChoiceDoesNothing();
+    void initialFolder_data();
+    void initialFolder();
+    void onlyAConfirmedNameIsOfferedAgain();
     void saveKeepsANameWithoutExtension();
-    void badMapFileIsReportedAndChangesNothing();
-    void fileRemovedBeforeReadingIsReported();
+    void openErrorIsReportedAndChangesNothing_data();
+    void openErrorIsReportedAndChangesNothing();
     void saveIntoAMissingFolderIsReported();
     void filterTextBecomesNameFilters();
 
@@ -119,6 +126,11 @@ private slots:
     void aboutShowsNameVersionAndYear();
     void exitEndsWithoutAsking();
 };
+
+void TestEditing::initTestCase() {
+    // CTest runs this program with LANG=ru_RU.UTF-8, as a Russian desktop would.
+    QVERIFY(korrin::editor::loadQtTranslations(*qApp));
+}
 
 void TestEditing::mouse_data() {
     QTest::addColumn<int>("curTile");
@@ -278,14 +290,12 @@ void TestEditing::shortcutsOpenTheDialogs() {
     QString selectedFilter;
     QString folder;
     int shownMode = -1;
-    QString suffix = "unset";
     WhenModal<QFileDialog> answer([&](QFileDialog* dialog) {
         shownTitle = dialog->windowTitle();
         filters = dialog->nameFilters();
         selectedFilter = dialog->selectedNameFilter();
         folder = dialog->directory().absolutePath();
         shownMode = dialog->acceptMode();
-        suffix = dialog->defaultSuffix();
         cancel(dialog);
     });
     QTest::keyClick(&*editor, Qt::Key(key), Qt::ControlModifier);
@@ -295,39 +305,70 @@ void TestEditing::shortcutsOpenTheDialogs() {
     QCOMPARE(filters, (QStringList{"Map files ( *.txt)", "All (*)"}));
     QCOMPARE(selectedFilter, filters.value(0));
     QCOMPARE(folder, QDir(QCoreApplication::applicationDirPath()).absolutePath());
-    QVERIFY(suffix.isEmpty());
 }
 
-void TestEditing::cancelAfterAnEarlierChoiceDoesNothing() {
+void TestEditing::initialFolder_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("documentsExist");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("writable program folder") << "bin" << true << "bin";
+    QTest::newRow("program folder not writable") << "gone" << true << "Documents";
+    QTest::newRow("no documents folder either") << "gone" << false << "";
+}
+
+void TestEditing::initialFolder() {
+    QFETCH(QString, program);
+    QFETCH(bool, documentsExist);
+    QFETCH(QString, expected);
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+    QDir(home.path()).mkdir("bin");
+    if (documentsExist) {
+        QDir(home.path()).mkdir("Documents");
+    }
+    // "gone" does not exist, so nobody, not even root, can write to it.
+    const QString folder = korrin::editor::initialFolder(home.filePath(program));
+    qputenv("HOME", oldHome);
+    qunsetenv("XDG_CONFIG_HOME");
+    QCOMPARE(QDir(folder), QDir(home.filePath(expected)));
+}
+
+void TestEditing::onlyAConfirmedNameIsOfferedAgain() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("saved.txt"));
     Editor editor;
-    editor->mass()(3, 3) = 4;
-    {
-        WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { chooseFile(dialog, path); });
-        editor.item("mnuSave")->trigger();
-        QVERIFY(answer.done());
-    }
-    const QByteArray saved = readFile(path);
-    QVERIFY(saved.contains("\r\n0040000000000\r\n"));
-
-    editor->mass()(3, 3) = 2;
-    QString offeredName;
-    {
+    QStringList offered;
+    // Shows the Save dialog, notes the name it offers, then types `name` and confirms or
+    // cancels.
+    const auto save = [&](const QString& name, bool confirm) {
         WhenModal<QFileDialog> answer([&](QFileDialog* dialog) {
-            offeredName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
-            cancel(dialog);
+            offered << nameEdit(dialog)->text();
+            if (confirm) {
+                chooseFile(dialog, name);
+            } else {
+                nameEdit(dialog)->setText(name);
+                cancel(dialog);
+            }
         });
         editor.item("mnuSave")->trigger();
-        QVERIFY(answer.done());
-    }
-    QCOMPARE(offeredName, QString("saved.txt"));
+        return answer.done();
+    };
+    editor->mass()(3, 3) = 4;
+    QVERIFY(save(dir.filePath("typed.txt"), false));
+    QVERIFY(save(path, true));
+    const QByteArray saved = readFile(path);
+    editor->mass()(3, 3) = 2;
+    QVERIFY(save(dir.filePath("other.txt"), false));
+    QVERIFY(save(dir.filePath("other.txt"), false));
+    QCOMPARE(offered, (QStringList{"", "", "saved.txt", "saved.txt"}));
     QCOMPARE(readFile(path), saved);
-    {
-        WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { cancel(dialog); });
-        editor.item("mnuOpen")->trigger();
-        QVERIFY(answer.done());
-    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"saved.txt"});
+
+    WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { cancel(dialog); });
+    editor.item("mnuOpen")->trigger();
+    QVERIFY(answer.done());
     QCOMPARE(editor->mass()(3, 3), 2);
 }
 
@@ -345,52 +386,45 @@ void TestEditing::saveKeepsANameWithoutExtension() {
                  QByteArray("0000009000000\r\n"));
 }
 
-void TestEditing::badMapFileIsReportedAndChangesNothing() {
+void TestEditing::openErrorIsReportedAndChangesNothing_data() {
+    QTest::addColumn<QByteArray>("bytes");  // empty: the file goes before it is read
+    QTest::addColumn<QString>("report");
+    QTest::newRow("not a map") << (QByteArray(" 13 \r\n 13 \r\n1111111111111\r\n") +
+                                   QByteArray("11111x1111111\r\n").repeated(12))
+                               << "Run-time error '13':\n\nType mismatch\n";
+    QTest::newRow("removed before reading")
+        << QByteArray() << "Run-time error '53':\n\nFile not found\n";
+}
+
+void TestEditing::openErrorIsReportedAndChangesNothing() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, report);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("bad.txt"));
-    writeFile(path, (QStringLiteral(" 13 \r\n 13 \r\n") + QStringLiteral("1111111111111\r\n") +
-                     QStringLiteral("11111x1111111\r\n").repeated(12))
-                        .toLatin1());
+    const QString path = dir.filePath(QStringLiteral("map.txt"));
+    writeFile(path, bytes.isEmpty() ? kOwnFile : bytes);
     Editor editor;
     editor.control<QTimer>("Timer1")->stop();  // the redraw would impose the fixed cells
     editor->mass() = bushes();
     QString reported;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    WhenModal<QMessageBox> report([&](QMessageBox* box) {
-        reported = box->text();
-        icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    });
-    WhenModal<QFileDialog> answer([&](QFileDialog* dialog) { chooseFile(dialog, path); });
-    editor.item("mnuOpen")->trigger();
-    QVERIFY(answer.done());
-    QVERIFY(report.done());
-    QCOMPARE(reported, QString("Run-time error '13':\n\nType mismatch\n") + path);
-    QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(editor->mass(), bushes());
-    QVERIFY(editor->isVisible());  // the editor carries on
-}
-
-void TestEditing::fileRemovedBeforeReadingIsReported() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("gone.txt"));
-    writeFile(path, kOwnFile);
-    Editor editor;
-    editor.control<QTimer>("Timer1")->stop();  // the redraw would impose the fixed cells
-    editor->mass() = bushes();
-    QString reported;
-    WhenModal<QMessageBox> report([&](QMessageBox* box) {
-        reported = box->text();
-        box->button(QMessageBox::Ok)->click();
+    WhenModal<QMessageBox> box([&](QMessageBox* shown) {
+        reported = shown->text();
+        icon = shown->icon();
+        shown->button(QMessageBox::Ok)->click();
     });
     WhenModal<QFileDialog> answer([&](QFileDialog* dialog) {
-        QFile::remove(path);
+        if (bytes.isEmpty()) {
+            QFile::remove(path);
+        }
         chooseFile(dialog, path);
     });
     editor.item("mnuOpen")->trigger();
-    QVERIFY(report.done());
-    QCOMPARE(reported, QString("Run-time error '53':\n\nFile not found\n") + path);
+    QVERIFY(answer.done());
+    QVERIFY(box.done());
+    QCOMPARE(reported, report + path);
+    QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(editor->mass(), bushes());
+    QVERIFY(editor->isVisible());  // the editor carries on
 }
 
 void TestEditing::saveIntoAMissingFolderIsReported() {
@@ -436,11 +470,13 @@ void TestEditing::clear() {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QString cancelText;
     WhenModal<QMessageBox> reply([&](QMessageBox* box) {
         title = box->windowTitle();
         text = box->text();
         icon = box->icon();
         buttons = box->standardButtons();
+        cancelText = box->button(QMessageBox::Cancel)->text();
         if (answer == "ok") {
             box->button(QMessageBox::Ok)->click();
         } else if (answer == "cancel") {
@@ -455,6 +491,7 @@ void TestEditing::clear() {
     QCOMPARE(text, QString("Очистить карту?"));
     QCOMPARE(icon, QMessageBox::Information);
     QCOMPARE(buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(cancelText, QString("Отмена"));  // Qt's own text, in the desktop's language
     Grid expected = bushes();
     if (cleared) {
         korrin::map::ClearField(expected);
