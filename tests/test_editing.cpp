@@ -112,13 +112,11 @@ private slots:
     void cancelAfterAnEarlierChoiceDoesNothing();
     void saveKeepsANameWithoutExtension();
     void longLoadShowsProgressAndCancels();
-    void fileRemovedBeforeReadingIsReported();
     void saveIntoAMissingFolderIsReported();
     void filterTextBecomesNameFilters();
 
     void clear_data();
     void clear();
-    void gridToggles();
     void aboutShowsNameVersionAndYear();
     void exitEndsWithoutAsking();
 };
@@ -407,28 +405,6 @@ void TestEditing::longLoadShowsProgressAndCancels() {
     QCOMPARE(editor->mass(), before);
 }
 
-void TestEditing::fileRemovedBeforeReadingIsReported() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("gone.txt"));
-    writeFile(path, kOwnFile);
-    Editor editor;
-    editor.control<QTimer>("Timer1")->stop();  // the redraw would impose the fixed cells
-    editor->mass() = bushes();
-    QString reported;
-    WhenModal<QMessageBox> report([&](QMessageBox* box) {
-        reported = box->text();
-        box->button(QMessageBox::Ok)->click();
-    });
-    WhenModal<QFileDialog> answer([&](QFileDialog* dialog) {
-        QFile::remove(path);
-        chooseFile(dialog, path);
-    });
-    editor.item("mnuOpen")->trigger();
-    QVERIFY(report.done());
-    QCOMPARE(reported, QString("Run-time error '53':\n\nFile not found\n") + path);
-    QCOMPARE(editor->mass(), bushes());
-}
-
 void TestEditing::saveIntoAMissingFolderIsReported() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("missing/map.txt"));
@@ -496,19 +472,6 @@ void TestEditing::clear() {
         korrin::map::ClearField(expected);
     }
     QCOMPARE(editor->mass(), expected);
-}
-
-void TestEditing::gridToggles() {
-    Editor editor;
-    QAction* grid = editor.item("mnuGrid");
-    grid->trigger();
-    QVERIFY(grid->isChecked());
-    QVERIFY(editor.waitForTick());
-    QCOMPARE(editor.picture()->image().pixel(64, 10), qRgb(255, 0, 0));
-    grid->trigger();
-    QVERIFY(!grid->isChecked());
-    QVERIFY(editor.waitForTick());
-    QCOMPARE(editor.picture()->image().pixel(64, 10), qRgb(0, 0, 0));
 }
 
 void TestEditing::aboutShowsNameVersionAndYear() {
