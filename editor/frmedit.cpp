@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "fieldpainter.h"
+#include "loadprogress.h"
 #include "map/mapfile.h"
 #include "picturebox.h"
 
@@ -281,8 +282,11 @@ void frmEdit::SaveMap(const QString& fileName) {
     map::SaveMap(fileName.toStdString(), mass_, settings_);
 }
 
+// The grid changes here, on the event thread, all at once and only when the load succeeded.
 void frmEdit::LoadMap(const QString& fileName) {
-    map::LoadMap(fileName.toStdString(), mass_);
+    if (const std::optional<map::Grid> loaded = loadWithProgress(this, fileName, mass_)) {
+        mass_ = *loaded;
+    }
 }
 
 void frmEdit::guard(const std::function<void()>& handler) {

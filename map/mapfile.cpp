@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -20,21 +21,99 @@ constexpr int kEnd = -1;
 // Lines the reader keeps: mapRows(1 .. 14).
 constexpr int kRowSlots = kGridLast;
 
+// Thrown from inside the reader when the caller's progress asks to stop the load.
+struct Stopped {};
+
+// How many bytes at the start of `bytes` equal `c`, compared a word at a time so that long
+// runs cost little.
+std::size_t leadingRun(std::string_view bytes, char c) {
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    const std::uint64_t pattern = 0x0101010101010101U * static_cast<unsigned char>(c);
+    std::size_t n = 0;
+    for (std::uint64_t word = 0; n + kWord <= bytes.size(); n += kWord) {
+        std::memcpy(&word, bytes.data() + n, kWord);
+        if (word != pattern) {
+            break;
+        }
+    }
+    while (n < bytes.size() && bytes[n] == c) {
+        ++n;
+    }
+    return n;
+}
+
+// The same, counted back from the end of `bytes`.
+std::size_t trailingRun(std::string_view bytes, char c) {
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    const std::uint64_t pattern = 0x0101010101010101U * static_cast<unsigned char>(c);
+    std::size_t n = 0;
+    for (std::uint64_t word = 0; n + kWord <= bytes.size(); n += kWord) {
+        std::memcpy(&word, bytes.data() + bytes.size() - n - kWord, kWord);
+        if (word != pattern) {
+            break;
+        }
+    }
+    while (n < bytes.size() && bytes[bytes.size() - n - 1] == c) {
+        ++n;
+    }
+    return n;
+}
+
+// Where an unquoted field ends in `bytes`: at the first comma or LF, or bytes.size().
+std::size_t unquotedEnd(std::string_view bytes) {
+    const std::size_t lf = std::min(bytes.find('\n'), bytes.size());
+    return std::min(bytes.substr(0, lf).find(','), lf);
+}
+
 // The bytes of a map file, from memory or read in blocks from a descriptor, so that any file
-// is read in bounded memory.
+// is read in bounded memory. The reader scans the bytes held in the window and asks for
+// more only when it has consumed them.
 class Input {
 public:
     explicit Input(std::string_view bytes)
         : pos_(bytes.data()), end_(bytes.data() + bytes.size()) {}
-    explicit Input(int fd) : fd_(fd), pos_(buffer_.data()), end_(buffer_.data()) {}
+    Input(int fd, const LoadProgress& progress)
+        : fd_(fd), progress_(&progress), pos_(buffer_.data()), end_(buffer_.data()) {}
+
+    // The bytes read but not consumed yet.
+    std::string_view window() const { return {pos_, static_cast<std::size_t>(end_ - pos_)}; }
+    void advance(std::size_t count = 1) { pos_ += count; }
+
+    // Reads the next block behind the window's bytes; false at the end of the input.
+    bool more() {
+        if (fd_ < 0) {
+            return false;
+        }
+        const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
+        std::memmove(buffer_.data(), pos_, kept);
+        pos_ = buffer_.data();
+        end_ = buffer_.data() + kept;
+        ssize_t got = 0;
+        do {
+            got = ::read(fd_, buffer_.data() + kept, buffer_.size() - kept);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            throw systemError(errno, {});
+        }
+        if (got == 0) {
+            return false;
+        }
+        end_ += got;
+        bytesRead_ += static_cast<std::uint64_t>(got);
+        if (*progress_ && !(*progress_)(bytesRead_)) {
+            throw Stopped{};
+        }
+        return true;
+    }
 
     int peek(std::size_t ahead = 0) {
-        if (static_cast<std::size_t>(end_ - pos_) <= ahead && !fill(ahead + 1)) {
-            return kEnd;
+        while (static_cast<std::size_t>(end_ - pos_) <= ahead) {
+            if (!more()) {
+                return kEnd;
+            }
         }
         return static_cast<unsigned char>(pos_[ahead]);
     }
-    void advance(std::size_t count = 1) { pos_ += count; }
 
     // A line ends with LF or CR LF; returns its length in bytes at the current position, or 0.
     std::size_t lineEndAhead() {
@@ -46,32 +125,9 @@ public:
     }
 
 private:
-    bool fill(std::size_t need) {
-        if (fd_ < 0) {
-            return false;
-        }
-        const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
-        std::memmove(buffer_.data(), pos_, kept);
-        pos_ = buffer_.data();
-        end_ = buffer_.data() + kept;
-        while (static_cast<std::size_t>(end_ - pos_) < need) {
-            const std::size_t held = static_cast<std::size_t>(end_ - pos_);
-            const ssize_t got = ::read(fd_, buffer_.data() + held, buffer_.size() - held);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                throw systemError(errno, {});
-            }
-            if (got == 0) {
-                return false;
-            }
-            end_ += got;
-        }
-        return true;
-    }
-
     int fd_ = -1;
+    const LoadProgress* progress_ = nullptr;
+    std::uint64_t bytesRead_ = 0;
     std::array<char, 64 * 1024> buffer_{};
     const char* pos_;
     const char* end_;
@@ -89,6 +145,15 @@ public:
     void append(char c) {
         tail_[length_ % kKept] = c;
         ++length_;
+    }
+    void append(std::string_view text) {
+        if (text.size() > kKept) {
+            length_ += text.size() - kKept;
+            text.remove_prefix(text.size() - kKept);
+        }
+        for (const char c : text) {
+            append(c);
+        }
     }
     void appendSpaces(std::uint64_t count) {
         if (count > kKept) {
@@ -125,11 +190,21 @@ public:
     }
 
 private:
-    void skipSpaces() {
-        while (in_.peek() == ' ') {
-            in_.advance();
+    // Consumes a run of `c` of any length; returns how long it was.
+    std::uint64_t skipRun(char c) {
+        std::uint64_t skipped = 0;
+        for (;;) {
+            const std::string_view bytes = in_.window();
+            const std::size_t run = leadingRun(bytes, c);
+            in_.advance(run);
+            skipped += run;
+            if (run < bytes.size() || !in_.more()) {
+                return skipped;
+            }
         }
     }
+
+    void skipSpaces() { skipRun(' '); }
 
     // Leading spaces are skipped; a field can only start before the end of the file.
     void startField() {
@@ -151,8 +226,9 @@ private:
 
     Byte readByteField() {
         startField();
+        // Leading zeros leave the value at 0, however many there are.
+        bool digits = skipRun('0') > 0;
         int value = 0;
-        bool digits = false;
         for (int c = in_.peek(); c != kEnd && c != ' ' && c != ',' && in_.lineEndAhead() == 0;
              c = in_.peek()) {
             if (c < '0' || c > '9') {
@@ -177,30 +253,61 @@ private:
         RowLine line;
         if (in_.peek() == '"') {
             in_.advance();
-            for (int c = in_.peek(); c != kEnd && c != '"'; c = in_.peek()) {
-                line.append(static_cast<char>(c));
-                in_.advance();
+            for (;;) {
+                const std::string_view bytes = in_.window();
+                const std::size_t quote = std::min(bytes.find('"'), bytes.size());
+                line.append(bytes.substr(0, quote));
+                in_.advance(quote);
+                if (quote < bytes.size() || !in_.more()) {
+                    break;
+                }
             }
             if (in_.peek() == '"') {
                 in_.advance();
             }
         } else {
-            // Spaces count only when something other than the field's end follows them.
-            std::uint64_t spaces = 0;
-            for (int c = in_.peek(); c != kEnd && c != ',' && in_.lineEndAhead() == 0;
-                 c = in_.peek()) {
-                if (c == ' ') {
-                    ++spaces;
-                } else {
-                    line.appendSpaces(spaces);
-                    spaces = 0;
-                    line.append(static_cast<char>(c));
-                }
-                in_.advance();
-            }
+            readUnquoted(line);
         }
         finishField();
         return line;
+    }
+
+    // Reads up to the comma or line end, in whole stretches of the window.
+    void readUnquoted(RowLine& line) {
+        std::uint64_t spaces = 0;
+        for (;;) {
+            const std::string_view bytes = in_.window();
+            const std::size_t end = unquotedEnd(bytes);
+            // A CR before LF belongs to the line end; one at the window's end waits for the
+            // next block to tell.
+            std::size_t text = end;
+            if (text > 0 && bytes[text - 1] == '\r' &&
+                (end == bytes.size() || bytes[end] == '\n')) {
+                --text;
+            }
+            appendUnquoted(line, spaces, bytes.substr(0, text));
+            in_.advance(text);
+            if (end < bytes.size()) {
+                return;
+            }
+            if (!in_.more()) {
+                appendUnquoted(line, spaces, in_.window());
+                in_.advance(in_.window().size());
+                return;
+            }
+        }
+    }
+
+    // Spaces count only when something other than the field's end follows them.
+    static void appendUnquoted(RowLine& line, std::uint64_t& spaces, std::string_view text) {
+        const std::size_t trailing = trailingRun(text, ' ');
+        if (trailing == text.size()) {
+            spaces += trailing;
+            return;
+        }
+        line.appendSpaces(spaces);
+        line.append(text.substr(0, text.size() - trailing));
+        spaces = trailing;
     }
 
     // Rows are aligned on their last character: column x takes the first of the last
@@ -284,8 +391,12 @@ void SaveMap(const std::string& fileName, const Grid& mass, const Settings& sett
 }
 
 void LoadMap(const std::string& fileName, Grid& mass) {
+    LoadMap(fileName, mass, {});
+}
+
+bool LoadMap(const std::string& fileName, Grid& mass, const LoadProgress& progress) {
     if (fileName.empty()) {
-        return;
+        return true;
     }
     // Non-blocking, so that opening a FIFO does not wait for a writer; only regular files
     // are read at all.
@@ -302,11 +413,14 @@ void LoadMap(const std::string& fileName, Grid& mass) {
         throw Error(ErrorNumber::PathFileAccessError, fileName);
     }
     try {
-        Input in(file.get());
+        Input in(file.get(), progress);
         MapReader(in).read(mass);
     } catch (const Error& error) {
         throw Error(error.code(), fileName);
+    } catch (const Stopped&) {
+        return false;
     }
+    return true;
 }
 
 }  // namespace korrin::map

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,5 +30,14 @@ void SaveMap(const std::string& fileName, const Grid& mass, const Settings& sett
  * bounded memory. On any error `mass` is unchanged and the Error carries fileName.
  */
 void LoadMap(const std::string& fileName, Grid& mass);
+
+/** Told the bytes read so far after each block a load reads; returns false to stop it. */
+using LoadProgress = std::function<bool(std::uint64_t bytesRead)>;
+
+/**
+ * LoadMap reporting to `progress`, on the calling thread. Returns false when `progress`
+ * stopped the load, with `mass` unchanged; true when the load completed.
+ */
+bool LoadMap(const std::string& fileName, Grid& mass, const LoadProgress& progress);
 
 }  // namespace korrin::map

@@ -138,13 +138,6 @@ TEST(SaveMap, FileSizeLimitLeavesTheOldFileIntact) {
     EXPECT_EQ(folderEntries(dir), std::vector<std::string>{"map.txt"});
 }
 
-TEST(SaveMap, MissingFolderIsPathNotFound) {
-    TempDir dir;
-    EXPECT_EQ(errorOf([&] { SaveMap(dir.file("no/map.txt"), startUpGrid(), kEditorSettings); }),
-              76);
-    EXPECT_TRUE(folderEntries(dir).empty());
-}
-
 TEST(SaveMap, FolderAsTargetIsPathFileAccessError) {
     TempDir dir;
     ::mkdir(dir.file("map.txt").c_str(), 0755);

@@ -157,7 +157,11 @@ void TestWindow::gridLines_data() {
 void TestWindow::gridLines() {
     QFETCH(bool, checked);
     Editor editor;
-    editor.item("mnuGrid")->setChecked(checked);
+    QAction* mnuGrid = editor.item("mnuGrid");
+    if (checked) {
+        mnuGrid->trigger();
+    }
+    QCOMPARE(mnuGrid->isChecked(), checked);
     QVERIFY(editor.waitForTick());
     const QImage image = editor.picture()->image();
     QList<int> vertical;
@@ -183,7 +187,8 @@ void TestWindow::gridLines() {
     QVERIFY(!isRed(image.pixel(32, 5)));  // no line between cells 1 and 2
     QVERIFY(!isRed(image.pixel(416, 64)));
 
-    editor.item("mnuGrid")->setChecked(!checked);
+    mnuGrid->trigger();
+    QCOMPARE(mnuGrid->isChecked(), !checked);
     QVERIFY(editor.waitForTick());
     QCOMPARE(isRed(editor.picture()->image().pixel(64, 5)), !checked);
 }
