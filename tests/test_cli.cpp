@@ -339,117 +339,90 @@ void TestCli::normalizeWritesWhatTheEditorWouldSave() {
 
 void TestCli::saving_data() {
     QTest::addColumn<SaveRow>("row");
-    const std::vector<std::string> save{"normalize", "good.txt", "-o", "t"};
+    const auto to = [](const char* out) {
+        return std::vector<std::string>{"normalize", "good.txt", "-o", out};
+    };
+    const auto save = to("t");
     const QByteArray denied = "t: error 70: Permission denied\n";
     const QByteArray fullOutput = "standard output: error 61: Disk full\n";
-    QTest::newRow("own file: renamed, mode kept")
-        << SaveRow{.setup = "printf old > t; chown $ME t; chmod 640 t",
-                   .args = save,
-                   .fate = Fate::Renamed,
-                   .status = 0};
-    QTest::newRow("symbolic link: its target renamed")
-        << SaveRow{.setup = "printf old > t; chown $ME t; ln -s t l",
-                   .args = {"normalize", "good.txt", "-o", "l"},
-                   .fate = Fate::Renamed,
-                   .status = 0};
+    const QByteArray diskFull = "disk/t: error 61: Disk full\n";
+    const char* odd = "cp good.txt \"$(printf '\\377\\376.txt')\"";  // a name that is not UTF-8
+    using enum Fate;
+    using enum Needs;
+    // clang-format off
+    QTest::newRow("own file: renamed, mode kept") << SaveRow{
+        .setup = "printf old > t; chown $ME t; chmod 640 t", .args = save, .fate = Renamed,
+        .status = 0};
+    QTest::newRow("symbolic link: its target renamed") << SaveRow{
+        .setup = "printf old > t; chown $ME t; ln -s t l", .args = to("l"),
+        .fate = Renamed, .status = 0};
     QTest::newRow("read-only target") << SaveRow{
         .setup = "printf old > t; chown $ME t; chmod 444 t", .args = save, .err = denied};
-    QTest::newRow("someone else's file")
-        << SaveRow{.setup = "printf old > t", .args = save, .err = denied, .needs = Needs::Root};
-    QTest::newRow("someone else's file, group-writable: in place")
-        << SaveRow{.setup = "printf old > t; chown 0:${ME#*:} t; chmod 664 t",
-                   .args = save,
-                   .fate = Fate::InPlace,
-                   .status = 0,
-                   .needs = Needs::Root};
-    QTest::newRow("own file, another group: in place")
-        << SaveRow{.setup = "printf old > t; chown ${ME%:*}:0 t",
-                   .args = save,
-                   .fate = Fate::InPlace,
-                   .status = 0,
-                   .needs = Needs::Root};
-    QTest::newRow("own file in an unwritable folder: in place")
-        << SaveRow{.setup = "mkdir d; printf old > d/t; chown $ME d/t",
-                   .args = {"normalize", "good.txt", "-o", "d/t"},
-                   .fate = Fate::InPlace,
-                   .status = 0,
-                   .file = "d/t",
-                   .needs = Needs::Root};
-    QTest::newRow("hard link: in place")
-        << SaveRow{.setup = "printf %300s > t; ln t u; chown $ME t",
-                   .args = save,
-                   .fate = Fate::InPlace,
-                   .status = 0};
-    QTest::newRow("user.* attribute: in place") << SaveRow{.setup = "printf old > t; chown $ME t",
-                                                           .args = save,
-                                                           .fate = Fate::InPlace,
-                                                           .status = 0,
-                                                           .tagged = true};
+    QTest::newRow("someone else's file") << SaveRow{
+        .setup = "printf old > t", .args = save, .err = denied, .needs = Root};
+    QTest::newRow("someone else's file, group-writable: in place") << SaveRow{
+        .setup = "printf old > t; chown 0:${ME#*:} t; chmod 664 t", .args = save, .fate = InPlace,
+        .status = 0, .needs = Root};
+    QTest::newRow("own file, another group: in place") << SaveRow{
+        .setup = "printf old > t; chown ${ME%:*}:0 t", .args = save, .fate = InPlace, .status = 0,
+        .needs = Root};
+    QTest::newRow("own file in an unwritable folder: in place") << SaveRow{
+        .setup = "mkdir d; printf old > d/t; chown $ME d/t", .args = to("d/t"),
+        .fate = InPlace, .status = 0, .file = "d/t", .needs = Root};
+    QTest::newRow("hard link: in place, shorter") << SaveRow{
+        .setup = "printf %300s > t; ln t u; chown $ME t", .args = save, .fate = InPlace,
+        .status = 0};
+    QTest::newRow("user.* attribute: in place") << SaveRow{
+        .setup = "printf old > t; chown $ME t", .args = save, .fate = InPlace, .status = 0,
+        .tagged = true};
     QTest::newRow("full disk, in place: old bytes intact") << SaveRow{
-        .setup = "printf old > disk/t; ln disk/t disk/u; cat /dev/zero 2>/dev/null > disk/f || :",
-        .args = {"render", "varied.txt", "-o", "disk/t"},
-        .err = "disk/t: error 61: Disk full\n",
-        .file = "disk/t",
-        .needs = Needs::SmallDisk};
-    QTest::newRow("full disk, renamed: no temporary file left")
-        << SaveRow{.setup = "printf old > disk/t; cat /dev/zero 2>/dev/null > disk/f || :",
-                   .args = {"normalize", "good.txt", "-o", "disk/t"},
-                   .err = "disk/t: error 61: Disk full\n",
-                   .file = "disk/t",
-                   .needs = Needs::SmallDisk};
+        .setup = "printf old > disk/t; ln disk/t disk/u",
+        .args = {"render", "varied.txt", "-o", "disk/t"}, .err = diskFull, .file = "disk/t",
+        .needs = SmallDisk};
+    QTest::newRow("full disk, renamed: no temporary file left") << SaveRow{
+        .setup = "printf old > disk/t", .args = {"normalize", "good.txt", "-o", "disk/t"},
+        .err = diskFull, .file = "disk/t", .needs = SmallDisk};
     // korrin-map holds the FIFO open for reading itself, so opening it to write would succeed.
-    QTest::newRow("FIFO target") << SaveRow{.setup = "mkfifo t; chown $ME t",
-                                            .args = save,
-                                            .err = "t: error 75: Path/File access error\n",
-                                            .stdoutTo = "<>t"};
-    QTest::newRow("missing folder") << SaveRow{.args = {"normalize", "good.txt", "-o", "no/t"},
-                                               .err = "no/t: error 76: Path not found\n",
-                                               .file = "no/t"};
-    QTest::newRow("failed command leaves the output")
-        << SaveRow{.setup = "printf old > t; chown $ME t",
-                   .args = {"normalize", "letter.txt", "-o", "t"},
-                   .err = "letter.txt: error 13: Type mismatch\n"};
-    QTest::newRow("failed command creates no output")
-        << SaveRow{.args = {"render", "missing.txt", "-o", "t"},
-                   .err = "missing.txt: error 53: File not found\n"};
-    QTest::newRow("unreadable file")
-        << SaveRow{.setup = "printf old > t; chmod 0 t", .args = {"check", "t"}, .out = denied};
-    QTest::newRow("/dev/stdout appended")
-        << SaveRow{.setup = "printf 'line 1\\n' > log; chown $ME log",
-                   .args = {"normalize", "good.txt", "-o", "/dev/stdout"},
-                   .fate = Fate::InPlace,
-                   .status = 0,
-                   .file = "log",
-                   .content = "line 1\n" + kNormalGood,
-                   .stdoutTo = ">>log"};
-    QTest::newRow("normalize to /dev/full")
-        << SaveRow{.args = {"normalize", "good.txt"}, .err = fullOutput, .stdoutTo = "/dev/full"};
-    QTest::newRow("check to /dev/full")
-        << SaveRow{.args = {"check", "good.txt"}, .err = fullOutput, .stdoutTo = "/dev/full"};
-    QTest::newRow("check to a read-only descriptor")
-        << SaveRow{.args = {"check", "good.txt"},
-                   .err = "standard output: error 57: Device I/O error\n",
-                   .stdoutTo = "<good.txt"};
-    QTest::newRow("check empty name")
-        << SaveRow{.args = {"check", ""}, .out = ": error 52: Bad file name or number\n"};
+    QTest::newRow("FIFO target") << SaveRow{
+        .setup = "mkfifo t; chown $ME t", .args = save,
+        .err = "t: error 75: Path/File access error\n", .stdoutTo = "<>t"};
+    QTest::newRow("missing folder") << SaveRow{
+        .args = to("no/t"), .err = "no/t: error 76: Path not found\n",
+        .file = "no/t"};
+    QTest::newRow("failed command leaves the output") << SaveRow{
+        .setup = "printf old > t; chown $ME t", .args = {"normalize", "letter.txt", "-o", "t"},
+        .err = "letter.txt: error 13: Type mismatch\n"};
+    QTest::newRow("failed command creates no output") << SaveRow{
+        .args = {"render", "missing.txt", "-o", "t"},
+        .err = "missing.txt: error 53: File not found\n"};
+    QTest::newRow("unreadable file") << SaveRow{
+        .setup = "printf old > t; chmod 0 t", .args = {"check", "t"}, .out = denied};
+    QTest::newRow("/dev/stdout appended") << SaveRow{
+        .setup = "printf 'line 1\\n' > log; chown $ME log", .args = to("/dev/stdout"),
+        .fate = InPlace, .status = 0, .file = "log", .content = "line 1\n" + kNormalGood,
+        .stdoutTo = ">>log"};
+    QTest::newRow("normalize to /dev/full") << SaveRow{
+        .args = {"normalize", "good.txt"}, .err = fullOutput, .stdoutTo = "/dev/full"};
+    QTest::newRow("check to /dev/full") << SaveRow{
+        .args = {"check", "good.txt"}, .err = fullOutput, .stdoutTo = "/dev/full"};
+    QTest::newRow("check to a read-only descriptor") << SaveRow{
+        .args = {"check", "good.txt"}, .err = "standard output: error 57: Device I/O error\n",
+        .stdoutTo = "<good.txt"};
+    QTest::newRow("check empty name") << SaveRow{
+        .args = {"check", ""}, .out = ": error 52: Bad file name or number\n"};
     QTest::newRow("normalize empty name") << SaveRow{
         .args = {"normalize", "", "-o", "t"}, .err = ": error 52: Bad file name or number\n"};
-    QTest::newRow("empty output name")
-        << SaveRow{.args = {"normalize", "good.txt", "-o", ""},
-                   .status = 2,
-                   .err =
-                       "korrin-map: usage: korrin-map normalize FILE [-o OUT]\n"
-                       "Try 'korrin-map --help' for more information.\n"};
-    QTest::newRow("\\xff name round trip")
-        << SaveRow{.setup = "cp good.txt \"$(printf '\\377\\376.txt')\"",
-                   .args = {"normalize", "\xff\xfe.txt", "-o", "\xff.txt"},
-                   .fate = Fate::Created,
-                   .status = 0,
-                   .file = "\xff.txt"};
-    QTest::newRow("check prints names as given")
-        << SaveRow{.setup = "cp good.txt \"$(printf '\\377\\376.txt')\"",
-                   .args = {"check", "\xff\xfe.txt", "a\tb\n\x01.txt"},
-                   .out = "\xff\xfe.txt: ok\na\\tb\\n\\x01.txt: error 53: File not found\n"};
+    QTest::newRow("empty output name") << SaveRow{
+        .args = to(""), .status = 2,
+        .err = "korrin-map: usage: korrin-map normalize FILE [-o OUT]\n"
+               "Try 'korrin-map --help' for more information.\n"};
+    QTest::newRow("\\xff name round trip") << SaveRow{
+        .setup = odd, .args = {"normalize", "\xff\xfe.txt", "-o", "\xff.txt"},
+        .fate = Created, .status = 0, .file = "\xff.txt"};
+    QTest::newRow("check prints names as given") << SaveRow{
+        .setup = odd, .args = {"check", "\xff\xfe.txt", "a\tb\n\x01.txt"},
+        .out = "\xff\xfe.txt: ok\na\\tb\\n\\x01.txt: error 53: File not found\n"};
+    // clang-format on
 }
 
 // CI runs as root: the saver is then `nobody`, in a folder given to it.
@@ -478,7 +451,10 @@ void TestCli::saving() {
             if (::mount("none", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
                 return "cannot mount a small file system";
             }
-            return saveRow(row, folder, saver);
+            const std::string setup = std::string(row.setup) + "; cat /dev/zero >disk/f 2>&- || :";
+            SaveRow filled = row;
+            filled.setup = setup.c_str();
+            return saveRow(filled, folder, Saver{});  // ids as seen inside
         });
         if (!run.available) {
             QSKIP("no user namespaces here for a small file system");

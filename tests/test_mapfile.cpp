@@ -297,20 +297,4 @@ INSTANTIATE_TEST_SUITE_P(
                  52}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LoadMap, UnreadableFileIsPermissionDenied) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads any file";
-    }
-    TempDir dir;
-    writeBytes(dir.file("secret.txt"), kOwnFile);
-    ::chmod(dir.file("secret.txt").c_str(), 0);
-    Grid mass;
-    try {
-        LoadMap(dir.file("secret.txt"), mass);
-        FAIL();
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), 70);
-    }
-}
-
 }  // namespace
