@@ -231,14 +231,6 @@ TEST(LoadMap, EmptyNameDoesNothing) {
     EXPECT_EQ(mass, untouched());
 }
 
-TEST(LoadMap, ReadsACyrillicName) {
-    TempDir dir;
-    writeBytes(dir.file("карта уровня.txt"), kOwnFile);
-    Grid mass = untouched();
-    LoadMap(dir.file("карта уровня.txt"), mass);
-    EXPECT_EQ(mass, withRows(ownRowsWithBase()));
-}
-
 TEST(LoadMap, FormatErrorCarriesThePath) {
     TempDir dir;
     writeBytes(dir.file("bad.txt"), kHeader + "x\r\n" + repeat("0000000000000\r\n", 12));
