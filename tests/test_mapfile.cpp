@@ -202,29 +202,6 @@ INSTANTIATE_TEST_SUITE_P(Lengths, LoadLongLine,
                          testing::Values(65510, 65522, 65523, 65524, 65525, 65535, 65536, 65537,
                                          131072, 5'000'000));
 
-TEST(LoadMap, HundredMegabyteLineKeepsItsLastCharacters) {
-    TempDir dir;
-    {
-        std::ofstream out(dir.file("huge.txt"), std::ios::binary);
-        out << kHeader;
-        const std::string block(1 << 20, '7');
-        for (int i = 0; i < 100; ++i) {
-            out << block;
-        }
-        out << "1234567890123\r\n" << repeat("0000000000000\r\n", 12);
-    }
-    Grid mass;
-    LoadMap(dir.file("huge.txt"), mass);
-    Grid expected = withRows(rowsOf("1234567890123", 13, "0000000000000"));
-    for (int x = 0; x <= kGridLast; ++x) {
-        for (int y : {0, kGridLast}) {
-            expected(x, y) = 0;
-            expected(y, x) = 0;
-        }
-    }
-    EXPECT_EQ(mass, expected);
-}
-
 TEST(LoadMap, EmptyNameDoesNothing) {
     Grid mass = untouched();
     LoadMap("", mass);
