@@ -346,18 +346,6 @@ std::string numberPrintForm(Byte value) {
     return form;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { ::close(fd_); }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
 std::string formatMap(const Grid& mass, const Settings& settings) {
@@ -387,7 +375,7 @@ void SaveMap(const std::string& fileName, const Grid& mass, const Settings& sett
     if (fileName.empty()) {
         return;
     }
-    writeFileAtomically(fileName, formatMap(mass, settings));
+    saveFile(fileName, formatMap(mass, settings));
 }
 
 void LoadMap(const std::string& fileName, Grid& mass) {

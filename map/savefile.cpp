@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
@@ -115,29 +116,24 @@ void syncFolder(const std::string& folder, const std::string& path) {
     }
 }
 
-}  // namespace
+// A rename cannot be told apart from writing the file itself only for a file like this; any
+// other would lose its owner, links or attributes, or cannot be renamed over at all.
+bool renameKeepsEverything(int fd, const struct stat& existing, const std::string& folder) {
+    return existing.st_nlink == 1 && existing.st_uid == ::geteuid() &&
+           existing.st_gid == ::getegid() &&
+           (::flistxattr(fd, nullptr, 0) == 0 || errno == ENOTSUP) &&
+           ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
-    const std::string target = finalTarget(path);
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
-        throw Error(ErrorNumber::PathFileAccessError, path);
-    }
-
+void replaceByRename(const std::string& target, std::string_view bytes, mode_t mode,
+                     const std::string& path) {
     const std::string folder = folderOf(target);
     TemporaryFile temporary(folder);
     if (!temporary.opened()) {
         throw errno == ENOENT ? Error(ErrorNumber::PathNotFound, path) : systemError(errno, path);
     }
-    const mode_t mode = exists ? existing.st_mode & 07777 : newFileMode();
     if (::fchmod(temporary.fd(), mode) != 0) {
         throw systemError(errno, path);
-    }
-    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
-        // Only root may give the file back to its owner; anyone else keeps their own.
-        [[maybe_unused]] const int ignored =
-            ::fchown(temporary.fd(), existing.st_uid, existing.st_gid);
     }
     writeAll(temporary.fd(), bytes, path);
     if (::fsync(temporary.fd()) != 0) {
@@ -151,6 +147,58 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
     }
     temporary.markRenamed();
     syncFolder(folder, path);
+}
+
+void writeInPlace(int fd, std::string_view bytes, const std::string& path) {
+    const auto length = static_cast<off_t>(bytes.size());
+    // Reserving the space before the first old byte changes lets a full disk fail cleanly. A
+    // file system that cannot reserve ahead is written anyway.
+    const int reserved = length > 0 ? ::posix_fallocate(fd, 0, length) : 0;
+    if (reserved != 0 && reserved != EINVAL && reserved != EOPNOTSUPP) {
+        throw systemError(reserved, path);
+    }
+    writeAll(fd, bytes, path);
+    if (::ftruncate(fd, length) != 0 || ::fsync(fd) != 0) {
+        throw systemError(errno, path);
+    }
+}
+
+}  // namespace
+
+Descriptor::~Descriptor() {
+    ::close(fd_);
+}
+
+void saveFile(const std::string& path, std::string_view bytes) {
+    const std::string target = finalTarget(path);
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) != 0) {
+        if (errno != ENOENT) {
+            throw systemError(errno, path);
+        }
+        replaceByRename(target, bytes, newFileMode(), path);
+        return;
+    }
+    if (!S_ISREG(existing.st_mode)) {
+        throw Error(ErrorNumber::PathFileAccessError, path);
+    }
+    // The kernel decides whether the user may write the file; nothing changes when it refuses.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        throw systemError(errno, path);
+    }
+    const Descriptor file(fd);
+    if (::fstat(fd, &existing) != 0) {
+        throw systemError(errno, path);
+    }
+    if (!S_ISREG(existing.st_mode)) {
+        throw Error(ErrorNumber::PathFileAccessError, path);
+    }
+    if (renameKeepsEverything(fd, existing, folderOf(target))) {
+        replaceByRename(target, bytes, existing.st_mode & 07777, path);
+    } else {
+        writeInPlace(fd, bytes, path);
+    }
 }
 
 }  // namespace korrin::map

@@ -7,11 +7,30 @@
 namespace korrin::map {
 
 /**
- * Replaces the file at `path` with `bytes` so that it holds either the old or the new
- * contents, never a mix: a temporary file in the same folder is written, synced and renamed
- * over the target. An existing target keeps its permissions; a symbolic link stays a link
- * and its final target receives the bytes. Throws Error, leaving no temporary file behind.
+ * Saves `bytes` as the file at `path`; the one writer of files in this program. A symbolic
+ * link stays a link and its final target receives the bytes.
+ *
+ * An existing target the user may not open for writing gives 70 and one that is not a regular
+ * file 75, both without changing anything. A new file, or a regular file with one link, owned
+ * by the user's uid and gid, without extended attributes, in a folder the user can write, is
+ * replaced by a synced temporary file renamed over it, so it holds the old or the new bytes,
+ * never a mix. Any other file is rewritten in place, so that its inode, owner, mode, links and
+ * attributes stay; its new length is reserved first, so a full disk leaves the old bytes.
+ * Throws Error, leaving no temporary file behind.
  */
-void writeFileAtomically(const std::string& path, std::string_view bytes);
+void saveFile(const std::string& path, std::string_view bytes);
+
+/** Owns an open file descriptor and closes it. */
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor();
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 }  // namespace korrin::map

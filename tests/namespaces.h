@@ -7,33 +7,36 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <functional>
 #include <string>
 
 namespace korrin::test {
-
-namespace detail {
-
-// Maps this user to root inside the new namespace, so that files can still be created.
-inline bool mapUserToRoot(uid_t uid, gid_t gid) {
-    std::ofstream("/proc/self/setgroups") << "deny";
-    std::ofstream uidMap("/proc/self/uid_map");
-    uidMap << "0 " << uid << " 1";
-    uidMap.close();
-    std::ofstream gidMap("/proc/self/gid_map");
-    gidMap << "0 " << gid << " 1";
-    gidMap.close();
-    return uidMap.good() && gidMap.good();
-}
-
-}  // namespace detail
 
 /** What running a check in a private mount namespace gave. */
 struct NamespaceRun {
     bool available = false;  // false when this machine allows no user namespaces
     std::string failure;     // empty when the check passed
 };
+
+namespace detail {
+
+inline bool writeText(const char* path, const std::string& text) {
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    const bool written = fd >= 0 && ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+    ::close(fd);
+    return written;
+}
+
+// This user becomes root inside the new namespace, so that it may mount and create files.
+inline bool enterNamespaces(uid_t uid, gid_t gid) {
+    return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 &&
+           writeText("/proc/self/setgroups", "deny") &&
+           writeText("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") &&
+           writeText("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1") &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+}  // namespace detail
 
 /**
  * Runs `check` in a child process with its own user and mount namespaces, where it may mount
@@ -49,16 +52,10 @@ inline NamespaceRun inMountNamespace(const std::function<std::string()>& check) 
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeFds[0]);
-        std::string result;
-        int code = 0;
-        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !detail::mapUserToRoot(uid, gid) ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-            code = 77;
-        } else {
-            result = check();
-        }
+        const bool entered = detail::enterNamespaces(uid, gid);
+        const std::string result = entered ? check() : std::string();
         [[maybe_unused]] const auto written = ::write(pipeFds[1], result.data(), result.size());
-        ::_exit(code);
+        ::_exit(entered ? 0 : 77);
     }
     ::close(pipeFds[1]);
     NamespaceRun run;

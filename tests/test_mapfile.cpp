@@ -202,41 +202,10 @@ INSTANTIATE_TEST_SUITE_P(Lengths, LoadLongLine,
                          testing::Values(65510, 65522, 65523, 65524, 65525, 65535, 65536, 65537,
                                          131072, 5'000'000));
 
-TEST(LoadMap, HundredMegabyteLineKeepsItsLastCharacters) {
-    TempDir dir;
-    {
-        std::ofstream out(dir.file("huge.txt"), std::ios::binary);
-        out << kHeader;
-        const std::string block(1 << 20, '7');
-        for (int i = 0; i < 100; ++i) {
-            out << block;
-        }
-        out << "1234567890123\r\n" << repeat("0000000000000\r\n", 12);
-    }
-    Grid mass;
-    LoadMap(dir.file("huge.txt"), mass);
-    Grid expected = withRows(rowsOf("1234567890123", 13, "0000000000000"));
-    for (int x = 0; x <= kGridLast; ++x) {
-        for (int y : {0, kGridLast}) {
-            expected(x, y) = 0;
-            expected(y, x) = 0;
-        }
-    }
-    EXPECT_EQ(mass, expected);
-}
-
 TEST(LoadMap, EmptyNameDoesNothing) {
     Grid mass = untouched();
     LoadMap("", mass);
     EXPECT_EQ(mass, untouched());
-}
-
-TEST(LoadMap, ReadsACyrillicName) {
-    TempDir dir;
-    writeBytes(dir.file("карта уровня.txt"), kOwnFile);
-    Grid mass = untouched();
-    LoadMap(dir.file("карта уровня.txt"), mass);
-    EXPECT_EQ(mass, withRows(ownRowsWithBase()));
 }
 
 TEST(LoadMap, FormatErrorCarriesThePath) {
@@ -296,21 +265,5 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"NameTooLong", [](const TempDir& d) { return d.file(std::string(300, 'a')); },
                  52}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(LoadMap, UnreadableFileIsPermissionDenied) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads any file";
-    }
-    TempDir dir;
-    writeBytes(dir.file("secret.txt"), kOwnFile);
-    ::chmod(dir.file("secret.txt").c_str(), 0);
-    Grid mass;
-    try {
-        LoadMap(dir.file("secret.txt"), mass);
-        FAIL();
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), 70);
-    }
-}
 
 }  // namespace
