@@ -25,8 +25,8 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core)
-TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file)
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev zlib1g-dev fonts-dejavu-core)
+TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file tiled)
 
 # build_tree DIR [cmake options...]: configures DIR once, then builds it incrementally.
 build_tree() {

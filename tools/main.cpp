@@ -8,6 +8,7 @@
 #include <string>
 
 #include "editor/fieldpainter.h"
+#include "interop/tiled.h"
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "map/savefile.h"
@@ -27,8 +28,9 @@ std::string checkLine(const std::string& file, const map::Error* error) {
     if (error == nullptr) {
         return file + ": ok\n";
     }
+    const std::string reason = error->reason().empty() ? "" : ": " + error->reason();
     return file + ": error " + std::to_string(error->number()) + ": " +
-           std::string(error->description()) + "\n";
+           std::string(error->description()) + reason + "\n";
 }
 
 // The grid as the editor holds it after start-up, Open of `file` and one redraw.
@@ -94,6 +96,37 @@ int render(const std::string& file, const std::string& output, bool grid) {
     return kOk;
 }
 
+int exportTiled(const std::string& file, const std::string& output) {
+    interop::exportTiled(openAndRedraw(file), output, map::writeFileAtomically);
+    return kOk;
+}
+
+int importTiled(const std::string& file, const std::string& output) {
+    map::Grid mass = interop::importTiled(file);
+    map::ApplyFixedCells(mass);
+    writeOut(output, map::formatMap(mass, kEditorSettings));
+    return kOk;
+}
+
+// export and import: the bridge to the tile map editor Tiled.
+int tiled(const QString& command, const QStringList& arguments, bool hasOutput,
+          const std::string& output, bool grid) {
+    const bool exporting = command == QLatin1String("export");
+    if (arguments.size() != 1 || grid || (hasOutput && output.empty()) ||
+        (exporting && !interop::tiledFormatFor(output))) {
+        return usageError(
+            exporting ? QStringLiteral("usage: korrin-map export FILE -o OUT.tmx|OUT.tmj|OUT.json")
+                      : QStringLiteral("usage: korrin-map import IN [-o OUT]"));
+    }
+    const std::string file = QFile::encodeName(arguments.first()).toStdString();
+    try {
+        return exporting ? exportTiled(file, output) : importTiled(file, output);
+    } catch (const map::Error& error) {
+        std::fputs(checkLine(error.path().empty() ? file : error.path(), &error).c_str(), stderr);
+        return kFailed;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -104,7 +137,7 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Checks, normalizes and renders Korrin Editor map files, exactly as the editor reads\n"
-        "and shows them.\n"
+        "and shows them, and converts them to and from maps of the tile map editor Tiled.\n"
         "\n"
         "Commands:\n"
         "  check FILE...                  Load each file as the editor's Open would and print\n"
@@ -114,6 +147,12 @@ int main(int argc, char* argv[]) {
         "  render FILE -o OUT.png [--grid]\n"
         "                                 Write the 416 x 416 picture of the field that the\n"
         "                                 editor shows for the file, with the red grid if asked.\n"
+        "  export FILE -o OUT.tmx|OUT.tmj|OUT.json\n"
+        "                                 Write the file as a Tiled map (TMX or JSON), with its\n"
+        "                                 tileset picture korrin-tiles.png beside OUT.\n"
+        "  import IN [-o OUT]             Read a TMX or JSON map edited in Tiled and write it\n"
+        "                                 as the editor would save it: to OUT, or to standard\n"
+        "                                 output.\n"
         "\n"
         "Exit status: 0 when every file loaded, 1 when a file failed, 2 for a usage error.\n"
         "A failed command leaves OUT untouched."));
@@ -127,7 +166,7 @@ int main(int argc, char* argv[]) {
     parser.addOption(outputOption);
     parser.addOption(gridOption);
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("check, normalize or render."));
+                                 QStringLiteral("check, normalize, render, export or import."));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Map files."),
                                  QStringLiteral("FILE..."));
 
@@ -155,6 +194,9 @@ int main(int argc, char* argv[]) {
             return usageError(QStringLiteral("usage: korrin-map check FILE..."));
         }
         return check(arguments);
+    }
+    if (command == QLatin1String("export") || command == QLatin1String("import")) {
+        return tiled(command, arguments, hasOutput, output, grid);
     }
     const bool rendering = command == QLatin1String("render");
     if (command != QLatin1String("normalize") && !rendering) {
