@@ -129,6 +129,7 @@ void TestCli::usageErrors_data() {
     QTest::newRow("normalize two files") << QStringList{"normalize", "good.txt", "hand.txt"};
     QTest::newRow("normalize with grid") << QStringList{"normalize", "good.txt", "--grid"};
     QTest::newRow("render without output") << QStringList{"render", "good.txt"};
+    QTest::newRow("export to a map file") << QStringList{"export", "good.txt", "-o", "x.txt"};
     QTest::newRow("unknown option") << QStringList{"check", "--frob", "good.txt"};
 }
 
@@ -224,7 +225,8 @@ void TestCli::versionComesFromTheProject() {
     QCOMPARE(run.out, QByteArray("korrin-map " KORRIN_VERSION "\n"));
     const Run help = korrinMap({"--help"}, dir_->path());
     QCOMPARE(help.status, 0);
-    QVERIFY(help.out.contains("normalize FILE [-o OUT]"));
+    QVERIFY(help.out.contains("normalize FILE [-o OUT]") &&
+            help.out.contains("import IN [-o OUT]"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
