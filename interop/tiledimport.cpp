@@ -31,6 +31,8 @@ constexpr int kCells = kFieldSize * kFieldSize;
 constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
 // The gid bits Tiled uses for flipping horizontally, vertically, diagonally and rotating hexes.
 constexpr std::uint32_t kFlipBits = 0xF0000000u;
+// Deeper layer groups than a designer would make; the bound keeps the stack safe.
+constexpr int kMaxGroupDepth = 64;
 
 [[noreturn]] void notAMap(const std::string& path, const std::string& reason) {
     throw Error(ErrorNumber::TypeMismatch, path, reason);
@@ -135,7 +137,7 @@ public:
             tiled.width = attributes.value(QStringLiteral("width")).toInt();
             tiled.height = attributes.value(QStringLiteral("height")).toInt();
             tiled.infinite = attributes.value(QStringLiteral("infinite")) == u"1";
-            readChildren(tiled, true);
+            readChildren(tiled, true, 0);
         } else if (!xml_.hasError()) {
             notAMap(path_, "not a TMX map");
         }
@@ -172,7 +174,10 @@ private:
         }
     }
 
-    void readChildren(TiledMap& tiled, bool shown) {
+    void readChildren(TiledMap& tiled, bool shown, int depth) {
+        if (depth > kMaxGroupDepth) {
+            notAMap(path_, "layer groups nested too deeply");
+        }
         while (xml_.readNextStartElement()) {
             const QXmlStreamAttributes attributes = xml_.attributes();
             if (xml_.name() == u"tileset") {
@@ -183,7 +188,7 @@ private:
             } else if (xml_.name() == u"layer" && shown && visible(attributes) && !tiled.layer) {
                 tiled.layer = readLayer();
             } else if (xml_.name() == u"group") {
-                readChildren(tiled, shown && visible(attributes));
+                readChildren(tiled, shown && visible(attributes), depth + 1);
             } else {
                 xml_.skipCurrentElement();
             }
