@@ -268,7 +268,7 @@ void TestInterop::tiledReadsAndWritesTheExport() {
     QCOMPARE(korrinMap({"export", "level.txt", "-o", exported}, dir.path()).status, 0);
     QCOMPARE(QImage(dir.filePath("tiled/korrin-tiles.png")).size(), QSize(320, 32));
 
-    QCOMPARE(run(rasterizer, {exported, "tiled.png"}, dir.path()).err, QByteArray());
+    QCOMPARE(run(rasterizer, {exported, "tiled.png"}, dir.path()).status, 0);
     QCOMPARE(korrinMap({"render", "level.txt", "-o", "korrin.png"}, dir.path()).status, 0);
     // ARGB, so that a tile Tiled failed to draw (transparent) cannot pass for black ground.
     QCOMPARE(QImage(dir.filePath("tiled.png")).convertToFormat(QImage::Format_ARGB32),
