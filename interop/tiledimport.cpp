@@ -26,6 +26,7 @@ using map::ErrorNumber;
 using map::kFieldSize;
 
 constexpr int kCells = kFieldSize * kFieldSize;
+const std::string kSize = std::to_string(kFieldSize);
 // A Tiled map of 13 x 13 tiles is a few kilobytes; anything far bigger is not one of ours,
 // and the bound keeps a hostile file from taking all memory.
 constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
@@ -332,8 +333,9 @@ QByteArray inflated(const QByteArray& compressed, int windowBits, const std::str
     out.resize(out.size() - static_cast<qsizetype>(stream.avail_out));
     inflateEnd(&stream);
     if (status != Z_STREAM_END) {
-        notAMap(path, out.size() > kCells * 4 ? "layer holds more than 169 cells"
-                                              : "compressed layer data is damaged");
+        notAMap(path, out.size() > kCells * 4
+                          ? "layer holds more than " + std::to_string(kCells) + " cells"
+                          : "compressed layer data is damaged");
     }
     return out;
 }
@@ -410,14 +412,15 @@ map::Grid toGrid(const TiledMap& tiled, const std::string& path) {
     }
     if (tiled.width != kFieldSize || tiled.height != kFieldSize) {
         notAMap(path, "map is " + std::to_string(tiled.width) + " x " +
-                          std::to_string(tiled.height) + ", not 13 x 13");
+                          std::to_string(tiled.height) + ", not " + kSize + " x " + kSize);
     }
     if (!tiled.layer) {
         notAMap(path, "map has no visible tile layer");
     }
     const std::vector<std::uint32_t> gids = layerGids(*tiled.layer, path);
     if (gids.size() != kCells) {
-        notAMap(path, "layer holds " + std::to_string(gids.size()) + " cells, not 169");
+        notAMap(path, "layer holds " + std::to_string(gids.size()) + " cells, not " +
+                          std::to_string(kCells));
     }
     std::vector<std::optional<QString>> names(tiled.tilesets.size());
     map::Grid mass;
@@ -450,11 +453,12 @@ map::Grid toGrid(const TiledMap& tiled, const std::string& path) {
             const std::uint32_t code = gid - tiled.tilesets[*owner].firstGid;
             if (toStd(name) != kTilesetName) {
                 notAMap(path, cellName(x, y) + " holds a tile of tileset \"" + toStd(name) +
-                                  "\", not \"korrin\"");
+                                  "\", not \"" + std::string(kTilesetName) + '"');
             }
             if (code >= map::kTileCount) {
                 notAMap(path, cellName(x, y) + " holds gid " + std::to_string(gid) +
-                                  ", beyond the 10 tiles of \"korrin\"");
+                                  ", beyond the " + std::to_string(map::kTileCount) +
+                                  " tiles of \"" + std::string(kTilesetName) + '"');
             }
             mass(x, y) = static_cast<map::Byte>(code);
         }
