@@ -34,8 +34,12 @@ std::string_view describe(ErrorNumber number) {
     return "Application-defined or object-defined error";
 }
 
-Error::Error(ErrorNumber number, std::string path) : number_(number), path_(std::move(path)) {
+Error::Error(ErrorNumber number, std::string path, std::string reason)
+    : number_(number), path_(std::move(path)), reason_(std::move(reason)) {
     message_ = std::to_string(static_cast<int>(number_)) + ": " + std::string(describe(number_));
+    if (!reason_.empty()) {
+        message_ += ": " + reason_;
+    }
     if (!path_.empty()) {
         message_ += ": " + path_;
     }

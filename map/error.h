@@ -25,20 +25,25 @@ enum class ErrorNumber : int {
 /** The standard English description of an error number, e.g. "Type mismatch". */
 std::string_view describe(ErrorNumber number);
 
-/** A run-time error: a number, its standard description and, when a file was involved, its path. */
+/**
+ * A run-time error: a number, its standard description, when a file was involved its path,
+ * and optionally a short reason that tells the user what exactly was wrong.
+ */
 class Error : public std::exception {
 public:
-    explicit Error(ErrorNumber number, std::string path = {});
+    explicit Error(ErrorNumber number, std::string path = {}, std::string reason = {});
 
     int number() const { return static_cast<int>(number_); }
     ErrorNumber code() const { return number_; }
     std::string_view description() const { return describe(number_); }
     const std::string& path() const { return path_; }
+    const std::string& reason() const { return reason_; }
     const char* what() const noexcept override { return message_.c_str(); }
 
 private:
     ErrorNumber number_;
     std::string path_;
+    std::string reason_;
     std::string message_;
 };
 

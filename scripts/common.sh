@@ -25,8 +25,9 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core help2man qt6-translations-l10n)
-TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file lintian)
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev zlib1g-dev fonts-dejavu-core help2man
+    qt6-translations-l10n)
+TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file lintian tiled)
 
 # build_tree DIR [cmake options...]: configures DIR once, then builds it incrementally.
 build_tree() {

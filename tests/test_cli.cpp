@@ -245,6 +245,7 @@ void TestCli::usageErrors_data() {
     QTest::newRow("normalize two files") << Args{"normalize", "good.txt", "hand.txt"};
     QTest::newRow("normalize with grid") << Args{"normalize", "good.txt", "--grid"};
     QTest::newRow("render without output") << Args{"render", "good.txt"};
+    QTest::newRow("export to a map file") << Args{"export", "good.txt", "-o", "x.txt"};
     QTest::newRow("unknown option") << Args{"check", "--frob", "good.txt"};
 }
 
@@ -423,7 +424,8 @@ void TestCli::versionComesFromTheProject() {
     QCOMPARE(run.out, QByteArray("korrin-map " KORRIN_VERSION "\n"));
     const Run help = korrinMap({"--help"}, dir_->path().toStdString());
     QCOMPARE(help.status, 0);
-    QVERIFY(help.out.contains("normalize FILE [-o OUT]"));
+    QVERIFY(help.out.contains("normalize FILE [-o OUT]") &&
+            help.out.contains("import IN [-o OUT]"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

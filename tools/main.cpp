@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/fieldpainter.h"
+#include "interop/tiled.h"
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "map/savefile.h"
@@ -28,7 +29,7 @@ constexpr std::string_view kStandardOutput = "standard output";
 
 constexpr std::string_view kDescription =
     "Checks, normalizes and renders Korrin Editor map files, exactly as the editor reads\n"
-    "and shows them.\n"
+    "and shows them, and converts them to and from maps of the tile map editor Tiled.\n"
     "\n"
     "Commands:\n"
     "  check FILE...                  Load each file as the editor's Open would and print\n"
@@ -38,6 +39,12 @@ constexpr std::string_view kDescription =
     "  render FILE -o OUT.png [--grid]\n"
     "                                 Write the 416 x 416 picture of the field that the\n"
     "                                 editor shows for the file, with the red grid if asked.\n"
+    "  export FILE -o OUT.tmx|OUT.tmj|OUT.json\n"
+    "                                 Write the file as a Tiled map (TMX or JSON), with its\n"
+    "                                 tileset picture korrin-tiles.png beside OUT.\n"
+    "  import IN [-o OUT]             Read a TMX or JSON map edited in Tiled and write it\n"
+    "                                 as the editor would save it: to OUT, or to standard\n"
+    "                                 output.\n"
     "\n"
     "Exit status: 0 when every file loaded, 1 when a file failed, 2 for a usage error.\n"
     "A failed command leaves OUT untouched.\n"
@@ -49,7 +56,7 @@ constexpr std::string_view kDescription =
     "  --grid               render: draw the red grid overlay.\n"
     "\n"
     "Arguments:\n"
-    "  command              check, normalize or render.\n"
+    "  command              check, normalize, render, export or import.\n"
     "  files                Map files.\n";
 
 // The command line as bytes: file names are passed on exactly as the shell gave them.
@@ -134,8 +141,9 @@ std::string checkLine(const std::string& file, const map::Error* error) {
     if (error == nullptr) {
         return printable(file) + ": ok\n";
     }
+    const std::string reason = error->reason().empty() ? "" : ": " + error->reason();
     return printable(file) + ": error " + std::to_string(error->number()) + ": " +
-           std::string(error->description()) + "\n";
+           std::string(error->description()) + reason + "\n";
 }
 
 // The descriptor that names like /dev/stdout stand for, or -1 for an ordinary file name.
@@ -252,6 +260,21 @@ int render(const std::string& file, const std::string& output, bool grid) {
     return kOk;
 }
 
+int exportTiled(const std::string& file, const std::string& output) {
+    interop::exportTiled(openAndRedraw(file), output, map::saveFile);
+    return kOk;
+}
+
+int importTiled(const std::string& file, const std::string& output) {
+    if (file.empty()) {
+        throw map::Error(map::ErrorNumber::BadFileName);
+    }
+    map::Grid mass = interop::importTiled(file);
+    map::ApplyFixedCells(mass);
+    writeOutput(output, map::formatMap(mass, kEditorSettings));
+    return kOk;
+}
+
 // Runs one command; each checks its own usage first.
 int run(const Arguments& arguments) {
     const auto& files = arguments.files;
@@ -273,6 +296,18 @@ int run(const Arguments& arguments) {
             return usageError("usage: korrin-map render FILE -o OUT.png [--grid]");
         }
         return render(files.front(), arguments.output, arguments.grid);
+    }
+    if (arguments.command == "export") {
+        if (files.size() != 1 || arguments.grid || !interop::tiledFormatFor(arguments.output)) {
+            return usageError("usage: korrin-map export FILE -o OUT.tmx|OUT.tmj|OUT.json");
+        }
+        return exportTiled(files.front(), arguments.output);
+    }
+    if (arguments.command == "import") {
+        if (files.size() != 1 || badOutput || arguments.grid) {
+            return usageError("usage: korrin-map import IN [-o OUT]");
+        }
+        return importTiled(files.front(), arguments.output);
     }
     return usageError(arguments.command.empty() ? "missing command"
                                                 : "unknown command '" + arguments.command + "'");
