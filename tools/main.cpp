@@ -204,11 +204,16 @@ void closeStandardOutput() {
     }
 }
 
-// The grid as the editor holds it after start-up, Open of `file` and one redraw.
-map::Grid openAndRedraw(const std::string& file) {
+// An empty argument names no file; the editor would simply do nothing with it.
+void requireName(const std::string& file) {
     if (file.empty()) {
         throw map::Error(map::ErrorNumber::BadFileName);
     }
+}
+
+// The grid as the editor holds it after start-up, Open of `file` and one redraw.
+map::Grid openAndRedraw(const std::string& file) {
+    requireName(file);
     map::Grid mass;
     map::LoadMap(file, mass);
     map::ApplyFixedCells(mass);
@@ -266,9 +271,7 @@ int exportTiled(const std::string& file, const std::string& output) {
 }
 
 int importTiled(const std::string& file, const std::string& output) {
-    if (file.empty()) {
-        throw map::Error(map::ErrorNumber::BadFileName);
-    }
+    requireName(file);
     map::Grid mass = interop::importTiled(file);
     map::ApplyFixedCells(mass);
     writeOutput(output, map::formatMap(mass, kEditorSettings));
