@@ -60,6 +60,9 @@ int main(int argc, char* argv[]) {
         }
         check("long rows of " + std::to_string(length), bytes, expected);
     }
+    // A space that ends the first block still counts when the row goes on in the next.
+    check("space at a block's end",
+          " 1 \r\n 1 \r\n" + std::string(65525, '8') + " 123456789012\r\n", "error 13\n");
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 && passed > 0 ? 0 : 1;
 }
