@@ -17,6 +17,7 @@
 #include "loadprogress.h"
 #include "map/mapfile.h"
 #include "picturebox.h"
+#include "version.h"
 
 namespace korrin::editor {
 
@@ -267,10 +268,8 @@ void frmEdit::mnuClear_Click() {
 }
 
 void frmEdit::mnuAbout_Click() {
-    const QString version = QStringLiteral("%1.%2.%3")
-                                .arg(KORRIN_VERSION_MAJOR)
-                                .arg(KORRIN_VERSION_MINOR)
-                                .arg(KORRIN_VERSION_PATCH);
+    const QString version =
+        QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionPatch);
     const QString text = QStringLiteral("Korrin Editor") + kLineBreak + QStringLiteral("v ") +
                          version + kLineBreak + QStringLiteral("2008");
     QMessageBox about(QMessageBox::Information, QStringLiteral("About"), text, QMessageBox::Ok,

@@ -13,6 +13,7 @@
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "map/savefile.h"
+#include "version.h"
 
 namespace {
 
@@ -332,7 +333,7 @@ int main(int argc, char* argv[]) {
             writeOutput({}, "Usage: " + std::string(argc > 0 ? argv[0] : "korrin-map") +
                                 " [options] command FILE...\n" + std::string(kDescription));
         } else if (arguments.version) {
-            writeOutput({}, "korrin-map " KORRIN_VERSION "\n");
+            writeOutput({}, "korrin-map " + std::string(kVersion) + "\n");
         } else {
             status = run(arguments);
         }
