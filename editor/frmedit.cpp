@@ -13,10 +13,10 @@
 #include <QToolBar>
 #include <cmath>
 
-#include "fieldpainter.h"
 #include "loadprogress.h"
 #include "map/mapfile.h"
 #include "picturebox.h"
+#include "render/fieldpainter.h"
 #include "version.h"
 
 namespace korrin::editor {
@@ -174,7 +174,7 @@ void frmEdit::Form_Load() {
     settings_.sizeFirst = map::kFieldSize;
     settings_.sizeSecond = map::kFieldSize;
 
-    Toolbar1->setIconSize(QSize(kCellPixels, kCellPixels));
+    Toolbar1->setIconSize(QSize(render::kCellPixels, render::kCellPixels));
     const QList<QAction*> buttons = Toolbar1->actions();
     for (int k = 1; k <= kPaletteButtons; ++k) {
         const int picture = k - 1;  // 0: no picture
@@ -185,7 +185,7 @@ void frmEdit::Form_Load() {
 
 void frmEdit::Timer1_Timer() {
     map::ApplyFixedCells(mass_);
-    paintField(Picture1->image(), mass_, iList, mnuGrid->isChecked());
+    render::paintField(Picture1->image(), mass_, iList, mnuGrid->isChecked());
     Picture1->update();
 }
 

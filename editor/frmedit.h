@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "commondialog.h"
-#include "imagelist.h"
 #include "map/error.h"
 #include "map/grid.h"
+#include "render/imagelist.h"
 
 class QAction;
 class QLabel;
@@ -61,7 +61,7 @@ private:
 
     map::Grid mass_;
     map::Settings settings_;
-    ImageList iList;
+    render::ImageList iList;
 
     QToolBar* Toolbar1 = nullptr;
     PictureBox* Picture1 = nullptr;

@@ -9,16 +9,16 @@
 #include <cctype>
 #include <cstring>
 
-#include "editor/imagelist.h"
 #include "map/error.h"
+#include "render/imagelist.h"
 #include "tiled.h"
 
 namespace korrin::interop {
 
 namespace {
 
-using editor::kCellPixels;
 using map::kFieldSize;
+using render::kCellPixels;
 
 constexpr int kFirstGid = 1;
 constexpr int kImageWidth = kCellPixels * map::kTileCount;
@@ -35,7 +35,7 @@ std::string toBytes(const QByteArray& bytes) {
 
 // The ten pictures in code order, left to right, in one strip.
 std::string tilesetPng() {
-    const editor::ImageList iList;
+    const render::ImageList iList;
     QImage strip(kImageWidth, kCellPixels, QImage::Format_RGB32);
     for (int code = 0; code < map::kTileCount; ++code) {
         const QImage& picture = iList.picture(code + 1);

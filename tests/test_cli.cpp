@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "editor/fieldpainter.h"
 #include "map/mapfile.h"
 #include "namespaces.h"
 #include "qtfiles.h"
+#include "render/fieldpainter.h"
 #include "version.h"
 
 using namespace korrin;
@@ -414,7 +414,7 @@ void TestCli::renderMatchesTheEditorsPainter() {
     QCOMPARE(rendered.size(), QSize(416, 416));
 
     QImage expected(416, 416, QImage::Format_RGB32);
-    editor::paintField(expected, openAndRedraw(kHandEdited), editor::ImageList(), grid);
+    render::paintField(expected, openAndRedraw(kHandEdited), render::ImageList(), grid);
     QCOMPARE(rendered, expected);
     QCOMPARE(rendered.pixel(64, 200) == qRgb(255, 0, 0), grid);
 }

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "editor/fieldpainter.h"
 #include "interop/tiled.h"
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "map/savefile.h"
+#include "render/fieldpainter.h"
 #include "version.h"
 
 namespace {
@@ -254,8 +254,8 @@ int normalize(const std::string& file, const std::string& output) {
 
 int render(const std::string& file, const std::string& output, bool grid) {
     const map::Grid mass = openAndRedraw(file);
-    QImage image(editor::kFieldPixels, editor::kFieldPixels, QImage::Format_RGB32);
-    editor::paintField(image, mass, editor::ImageList(), grid);
+    QImage image(render::kFieldPixels, render::kFieldPixels, QImage::Format_RGB32);
+    render::paintField(image, mass, render::ImageList(), grid);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
