@@ -170,9 +170,9 @@ void frmEdit::placeControls() {
 }
 
 void frmEdit::Form_Load() {
-    settings_.cellSize = map::kCellSize;
-    settings_.sizeFirst = map::kFieldSize;
-    settings_.sizeSecond = map::kFieldSize;
+    settings_.cellSize = map::kEditorSettings.cellSize;
+    settings_.sizeFirst = map::kEditorSettings.sizeFirst;
+    settings_.sizeSecond = map::kEditorSettings.sizeSecond;
 
     Toolbar1->setIconSize(QSize(render::kCellPixels, render::kCellPixels));
     const QList<QAction*> buttons = Toolbar1->actions();

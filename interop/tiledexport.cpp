@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "map/error.h"
+#include "map/paths.h"
 #include "render/imagelist.h"
 #include "tiled.h"
 
@@ -161,11 +162,6 @@ std::string json(const map::Grid& mass, const QString& image) {
     return toBytes(QJsonDocument(root).toJson(QJsonDocument::Indented));
 }
 
-std::string folderOf(const std::string& fileName) {
-    const auto slash = fileName.find_last_of('/');
-    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-}
-
 }  // namespace
 
 std::optional<TiledFormat> tiledFormatFor(std::string_view fileName) {
@@ -192,7 +188,7 @@ void exportTiled(const map::Grid& mass, const std::string& fileName, const Write
     }
     const QString image = fromView(kTilesetImage);
     // The image first, so that a map on disk never refers to a missing one.
-    write(folderOf(fileName) + std::string(kTilesetImage), tilesetPng());
+    write(map::besideFile(fileName, kTilesetImage), tilesetPng());
     write(fileName, *format == TiledFormat::Tmx ? tmx(mass, image) : json(mass, image));
 }
 

@@ -104,7 +104,7 @@ map::Grid openAndRedraw(const QByteArray& bytes) {
 }
 
 QByteArray editorSave(const map::Grid& mass) {
-    const std::string bytes = map::formatMap(mass, {map::kCellSize, 0, 13, 13});
+    const std::string bytes = map::formatMap(mass, map::kEditorSettings);
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 

@@ -23,9 +23,6 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-// The settings the editor saves with.
-constexpr map::Settings kEditorSettings{map::kCellSize, 0, map::kFieldSize, map::kFieldSize};
-
 constexpr std::string_view kStandardOutput = "standard output";
 
 constexpr std::string_view kDescription =
@@ -248,7 +245,7 @@ int check(const std::vector<std::string>& files) {
 }
 
 int normalize(const std::string& file, const std::string& output) {
-    writeOutput(output, map::formatMap(openAndRedraw(file), kEditorSettings));
+    writeOutput(output, map::formatMap(openAndRedraw(file), map::kEditorSettings));
     return kOk;
 }
 
@@ -275,7 +272,7 @@ int importTiled(const std::string& file, const std::string& output) {
     requireName(file);
     map::Grid mass = interop::importTiled(file);
     map::ApplyFixedCells(mass);
-    writeOutput(output, map::formatMap(mass, kEditorSettings));
+    writeOutput(output, map::formatMap(mass, map::kEditorSettings));
     return kOk;
 }
 
