@@ -293,6 +293,9 @@ void frmEdit::guard(const std::function<void()>& handler) {
         handler();
     } catch (const map::Error& error) {
         reportError(error);
+    } catch (...) {
+        // Any other exception is this program's own fault: report it and keep the window running.
+        reportError(map::Error(map::ErrorNumber::InternalError));
     }
 }
 

@@ -55,7 +55,10 @@ private:
     void SaveMap(const QString& fileName);
     void LoadMap(const QString& fileName);
 
-    /** Runs one event's handler; an error it raises is reported and the editor carries on. */
+    /**
+     * Runs one event's handler; an error it raises is reported and the editor carries on.
+     * Anything that is not a map::Error is reported as 51, Internal error.
+     */
     void guard(const std::function<void()>& handler);
     void reportError(const map::Error& error);
 

@@ -16,6 +16,8 @@ std::string_view describe(ErrorNumber number) {
             return "Subscript out of range";
         case ErrorNumber::TypeMismatch:
             return "Type mismatch";
+        case ErrorNumber::InternalError:
+            return "Internal error";
         case ErrorNumber::BadFileName:
             return "Bad file name or number";
         case ErrorNumber::FileNotFound:
