@@ -11,8 +11,6 @@ using namespace korrin::map;
 
 namespace {
 
-const Settings kEditorSettings{kCellSize, 0, kFieldSize, kFieldSize};
-
 Grid sampleMap() {
     Grid mass;
     for (int x = 1; x <= kFieldSize; ++x) {

@@ -6,18 +6,18 @@
 #include <cstring>
 #include <vector>
 
-#include "editor/fieldpainter.h"
+#include "render/fieldpainter.h"
 
 using namespace korrin;
 
 namespace {
 
 constexpr std::size_t kTickBytes =
-    sizeof(QRgb) * editor::kCellPixels * editor::kCellPixels * map::kFieldSize * map::kFieldSize;
+    sizeof(QRgb) * render::kCellPixels * render::kCellPixels * map::kFieldSize * map::kFieldSize;
 
 void BM_Tick(benchmark::State& state) {
-    const editor::ImageList iList;
-    QImage image = editor::newFieldImage(qRgb(240, 240, 240));
+    const render::ImageList iList;
+    QImage image = render::newFieldImage(qRgb(240, 240, 240));
     map::Grid mass;
     for (int x = 1; x <= map::kFieldSize; ++x) {
         for (int y = 1; y <= map::kFieldSize; ++y) {
@@ -26,7 +26,7 @@ void BM_Tick(benchmark::State& state) {
     }
     for (auto _ : state) {
         map::ApplyFixedCells(mass);
-        editor::paintField(image, mass, iList, true);
+        render::paintField(image, mass, iList, true);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTickBytes));

@@ -13,10 +13,11 @@
 #include <QToolBar>
 #include <cmath>
 
-#include "fieldpainter.h"
 #include "loadprogress.h"
 #include "map/mapfile.h"
 #include "picturebox.h"
+#include "render/fieldpainter.h"
+#include "version.h"
 
 namespace korrin::editor {
 
@@ -169,11 +170,11 @@ void frmEdit::placeControls() {
 }
 
 void frmEdit::Form_Load() {
-    settings_.cellSize = map::kCellSize;
-    settings_.sizeFirst = map::kFieldSize;
-    settings_.sizeSecond = map::kFieldSize;
+    settings_.cellSize = map::kEditorSettings.cellSize;
+    settings_.sizeFirst = map::kEditorSettings.sizeFirst;
+    settings_.sizeSecond = map::kEditorSettings.sizeSecond;
 
-    Toolbar1->setIconSize(QSize(kCellPixels, kCellPixels));
+    Toolbar1->setIconSize(QSize(render::kCellPixels, render::kCellPixels));
     const QList<QAction*> buttons = Toolbar1->actions();
     for (int k = 1; k <= kPaletteButtons; ++k) {
         const int picture = k - 1;  // 0: no picture
@@ -184,7 +185,7 @@ void frmEdit::Form_Load() {
 
 void frmEdit::Timer1_Timer() {
     map::ApplyFixedCells(mass_);
-    paintField(Picture1->image(), mass_, iList, mnuGrid->isChecked());
+    render::paintField(Picture1->image(), mass_, iList, mnuGrid->isChecked());
     Picture1->update();
 }
 
@@ -267,10 +268,8 @@ void frmEdit::mnuClear_Click() {
 }
 
 void frmEdit::mnuAbout_Click() {
-    const QString version = QStringLiteral("%1.%2.%3")
-                                .arg(KORRIN_VERSION_MAJOR)
-                                .arg(KORRIN_VERSION_MINOR)
-                                .arg(KORRIN_VERSION_PATCH);
+    const QString version =
+        QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionPatch);
     const QString text = QStringLiteral("Korrin Editor") + kLineBreak + QStringLiteral("v ") +
                          version + kLineBreak + QStringLiteral("2008");
     QMessageBox about(QMessageBox::Information, QStringLiteral("About"), text, QMessageBox::Ok,
@@ -294,6 +293,9 @@ void frmEdit::guard(const std::function<void()>& handler) {
         handler();
     } catch (const map::Error& error) {
         reportError(error);
+    } catch (...) {
+        // Any other exception is this program's own fault: report it and keep the window running.
+        reportError(map::Error(map::ErrorNumber::InternalError));
     }
 }
 

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "commondialog.h"
-#include "imagelist.h"
 #include "map/error.h"
 #include "map/grid.h"
+#include "render/imagelist.h"
 
 class QAction;
 class QLabel;
@@ -55,13 +55,16 @@ private:
     void SaveMap(const QString& fileName);
     void LoadMap(const QString& fileName);
 
-    /** Runs one event's handler; an error it raises is reported and the editor carries on. */
+    /**
+     * Runs one event's handler; an error it raises is reported and the editor carries on.
+     * Anything that is not a map::Error is reported as 51, Internal error.
+     */
     void guard(const std::function<void()>& handler);
     void reportError(const map::Error& error);
 
     map::Grid mass_;
     map::Settings settings_;
-    ImageList iList;
+    render::ImageList iList;
 
     QToolBar* Toolbar1 = nullptr;
     PictureBox* Picture1 = nullptr;

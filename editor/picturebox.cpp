@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "fieldpainter.h"
+#include "render/fieldpainter.h"
 
 namespace korrin::editor {
 
@@ -29,7 +29,7 @@ double twips(double pixels) {
 }  // namespace
 
 PictureBox::PictureBox(QWidget* parent)
-    : QWidget(parent), image_(newFieldImage(palette().color(QPalette::Window).rgb())) {
+    : QWidget(parent), image_(render::newFieldImage(palette().color(QPalette::Window).rgb())) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
 }

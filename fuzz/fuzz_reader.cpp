@@ -77,7 +77,7 @@ std::string readerOutcome(std::string_view bytes) {
 
     // The reloaded border is all 5, so equality also shows the load kept to the field.
     Grid reloaded = before();
-    parseMap(formatMap(memory, {kCellSize, 0, kFieldSize, kFieldSize}), reloaded);
+    parseMap(formatMap(memory, kEditorSettings), reloaded);
     require(reloaded == memory, "a loaded map survives save and load, border untouched");
     std::string rows;
     for (int y = 1; y <= kFieldSize; ++y) {

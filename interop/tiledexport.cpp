@@ -9,16 +9,17 @@
 #include <cctype>
 #include <cstring>
 
-#include "editor/imagelist.h"
 #include "map/error.h"
+#include "map/paths.h"
+#include "render/imagelist.h"
 #include "tiled.h"
 
 namespace korrin::interop {
 
 namespace {
 
-using editor::kCellPixels;
 using map::kFieldSize;
+using render::kCellPixels;
 
 constexpr int kFirstGid = 1;
 constexpr int kImageWidth = kCellPixels * map::kTileCount;
@@ -35,7 +36,7 @@ std::string toBytes(const QByteArray& bytes) {
 
 // The ten pictures in code order, left to right, in one strip.
 std::string tilesetPng() {
-    const editor::ImageList iList;
+    const render::ImageList iList;
     QImage strip(kImageWidth, kCellPixels, QImage::Format_RGB32);
     for (int code = 0; code < map::kTileCount; ++code) {
         const QImage& picture = iList.picture(code + 1);
@@ -161,11 +162,6 @@ std::string json(const map::Grid& mass, const QString& image) {
     return toBytes(QJsonDocument(root).toJson(QJsonDocument::Indented));
 }
 
-std::string folderOf(const std::string& fileName) {
-    const auto slash = fileName.find_last_of('/');
-    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-}
-
 }  // namespace
 
 std::optional<TiledFormat> tiledFormatFor(std::string_view fileName) {
@@ -192,7 +188,7 @@ void exportTiled(const map::Grid& mass, const std::string& fileName, const Write
     }
     const QString image = fromView(kTilesetImage);
     // The image first, so that a map on disk never refers to a missing one.
-    write(folderOf(fileName) + std::string(kTilesetImage), tilesetPng());
+    write(map::besideFile(fileName, kTilesetImage), tilesetPng());
     write(fileName, *format == TiledFormat::Tmx ? tmx(mass, image) : json(mass, image));
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "map/error.h"
+#include "map/paths.h"
 #include "tiled.h"
 
 namespace korrin::interop {
@@ -92,12 +93,6 @@ QByteArray readFile(const std::string& path) {
 // Both formats start their document with a brace or an angle bracket.
 bool isJson(const QByteArray& bytes) {
     return bytes.trimmed().startsWith('{');
-}
-
-// The folder part of `path`, with its slash, for names relative to the file.
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 struct Tileset {
@@ -391,7 +386,7 @@ QString tilesetName(const Tileset& tileset, const std::string& mapPath) {
         return tileset.name;
     }
     const std::string source = QFile::encodeName(tileset.source).toStdString();
-    const std::string path = source.front() == '/' ? source : folderOf(mapPath) + source;
+    const std::string path = map::besideFile(mapPath, source);
     const QByteArray bytes = readFile(path);
     if (isJson(bytes)) {
         return jsonRoot(bytes, path).value(QStringLiteral("name")).toString();

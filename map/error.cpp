@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <cerrno>
 
+#include "paths.h"
+
 namespace korrin::map {
 
 std::string_view describe(ErrorNumber number) {
@@ -14,6 +16,8 @@ std::string_view describe(ErrorNumber number) {
             return "Subscript out of range";
         case ErrorNumber::TypeMismatch:
             return "Type mismatch";
+        case ErrorNumber::InternalError:
+            return "Internal error";
         case ErrorNumber::BadFileName:
             return "Bad file name or number";
         case ErrorNumber::FileNotFound:
@@ -48,13 +52,8 @@ Error::Error(ErrorNumber number, std::string path, std::string reason)
 namespace {
 
 bool folderOfExists(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return true;  // the current folder
-    }
-    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
     struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(folderOf(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace

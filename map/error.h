@@ -12,6 +12,7 @@ enum class ErrorNumber : int {
     Overflow = 6,
     SubscriptOutOfRange = 9,
     TypeMismatch = 13,
+    InternalError = 51,
     BadFileName = 52,
     FileNotFound = 53,
     DeviceIOError = 57,

@@ -55,6 +55,9 @@ struct Settings {
     Byte sizeSecond = 0;
 };
 
+/** The settings the window's start-up sets, and so the counts every map file is saved with. */
+inline constexpr Settings kEditorSettings{kCellSize, 0, kFieldSize, kFieldSize};
+
 /** A cell that every map holds with a fixed code. */
 struct FixedCell {
     int x;

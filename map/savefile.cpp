@@ -10,20 +10,13 @@
 #include <cstdlib>
 
 #include "error.h"
+#include "paths.h"
 
 namespace korrin::map {
 
 namespace {
 
 constexpr int kMaxLinkHops = 40;
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Follows symbolic links to the file that really receives the bytes; the last one may not
 // exist yet.
@@ -40,7 +33,7 @@ std::string finalTarget(const std::string& path) {
             throw systemError(errno, path);
         }
         link.resize(static_cast<std::size_t>(length));
-        current = link.front() == '/' ? link : folderOf(current) + "/" + link;
+        current = besideFile(current, link);
     }
     throw systemError(ELOOP, path);
 }

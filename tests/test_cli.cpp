@@ -11,10 +11,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "editor/fieldpainter.h"
 #include "map/mapfile.h"
 #include "namespaces.h"
 #include "qtfiles.h"
+#include "render/fieldpainter.h"
+#include "version.h"
 
 using namespace korrin;
 using korrin::test::readFile;
@@ -103,7 +104,7 @@ map::Grid openAndRedraw(const QByteArray& bytes) {
 }
 
 QByteArray editorSave(const map::Grid& mass) {
-    const std::string bytes = map::formatMap(mass, {map::kCellSize, 0, 13, 13});
+    const std::string bytes = map::formatMap(mass, map::kEditorSettings);
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
@@ -413,7 +414,7 @@ void TestCli::renderMatchesTheEditorsPainter() {
     QCOMPARE(rendered.size(), QSize(416, 416));
 
     QImage expected(416, 416, QImage::Format_RGB32);
-    editor::paintField(expected, openAndRedraw(kHandEdited), editor::ImageList(), grid);
+    render::paintField(expected, openAndRedraw(kHandEdited), render::ImageList(), grid);
     QCOMPARE(rendered, expected);
     QCOMPARE(rendered.pixel(64, 200) == qRgb(255, 0, 0), grid);
 }
@@ -421,7 +422,7 @@ void TestCli::renderMatchesTheEditorsPainter() {
 void TestCli::versionComesFromTheProject() {
     const Run run = korrinMap({"--version"}, dir_->path().toStdString());
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.out, QByteArray("korrin-map " KORRIN_VERSION "\n"));
+    QCOMPARE(run.out, QByteArray("korrin-map ") + korrin::kVersion + "\n");
     const Run help = korrinMap({"--help"}, dir_->path().toStdString());
     QCOMPARE(help.status, 0);
     QVERIFY(help.out.contains("normalize FILE [-o OUT]") &&

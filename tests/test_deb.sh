@@ -11,9 +11,10 @@ trap 'rm -rf "$work"' EXIT
     cat "$work/cpack.log"
     exit 1
 }
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 deb="$(ls "$work"/*.deb)"
 case "$(basename "$deb")" in
-    korrin-editor_*_*.deb) ;;
+    "korrin-editor_${version}_"*.deb) ;;
     *) echo "not a Debian-style file name: $deb"; exit 1 ;;
 esac
 info="$(dpkg-deb --info "$deb")"
@@ -24,7 +25,7 @@ outside="$(dpkg-deb --contents "$deb" | awk '{ print $6 }' | grep -v '^\./usr/' 
 apt-get install --simulate "$deb" > "$work/apt.log" 2>&1 || { cat "$work/apt.log"; exit 1; }
 
 dpkg-deb -x "$deb" "$work/root"
-[ "$("$work/root/usr/bin/korrin-map" --version)" = "korrin-map 0.2.2" ]
+[ "$("$work/root/usr/bin/korrin-map" --version)" = "korrin-map $version" ]
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 "$work/root/usr/bin/korrin-editor" > /dev/null 2>&1 || status=$?
 if [ "$status" -ne 124 ]; then

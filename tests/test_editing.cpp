@@ -16,6 +16,7 @@
 #include "map/mapfile.h"
 #include "modal.h"
 #include "qtfiles.h"
+#include "version.h"
 
 using korrin::map::Byte;
 using korrin::map::Grid;
@@ -534,7 +535,7 @@ void TestEditing::aboutShowsNameVersionAndYear() {
     editor.item("mnuAbout")->trigger();
     QVERIFY(reply.done());
     QCOMPARE(title, QString("About"));
-    QCOMPARE(text, QString("Korrin Editor\r\nv 0.2.2\r\n2008"));
+    QCOMPARE(text, QString("Korrin Editor\r\nv %1\r\n2008").arg(korrin::kVersion));
     QCOMPARE(buttons, QMessageBox::Ok);
     QCOMPARE(icon, QMessageBox::Information);
 }

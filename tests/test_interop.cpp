@@ -51,7 +51,7 @@ QByteArray mapFile() {
         }
     }
     mass(1, 1) = map::Base;
-    const std::string bytes = map::formatMap(mass, {map::kCellSize, 0, 13, 13});
+    const std::string bytes = map::formatMap(mass, map::kEditorSettings);
     return QByteArray::fromStdString(bytes);
 }
 

@@ -12,8 +12,6 @@ using korrin::test::TempDir;
 
 namespace {
 
-const Settings kEditorSettings{kCellSize, 0, 13, 13};
-
 std::string startUpFile() {
     std::string bytes = " 13 \r\n 13 \r\n";
     for (int y = 1; y <= 12; ++y) {

@@ -3,10 +3,10 @@
 #include <QSet>
 #include <QtTest>
 
-#include "editor/imagelist.h"
 #include "map/error.h"
+#include "render/imagelist.h"
 
-using korrin::editor::ImageList;
+using korrin::render::ImageList;
 
 namespace {
 

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "editor/fieldpainter.h"
 #include "interop/tiled.h"
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "map/savefile.h"
+#include "render/fieldpainter.h"
+#include "version.h"
 
 namespace {
 
@@ -21,9 +22,6 @@ using namespace korrin;
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-
-// The settings the editor saves with.
-constexpr map::Settings kEditorSettings{map::kCellSize, 0, map::kFieldSize, map::kFieldSize};
 
 constexpr std::string_view kStandardOutput = "standard output";
 
@@ -247,14 +245,14 @@ int check(const std::vector<std::string>& files) {
 }
 
 int normalize(const std::string& file, const std::string& output) {
-    writeOutput(output, map::formatMap(openAndRedraw(file), kEditorSettings));
+    writeOutput(output, map::formatMap(openAndRedraw(file), map::kEditorSettings));
     return kOk;
 }
 
 int render(const std::string& file, const std::string& output, bool grid) {
     const map::Grid mass = openAndRedraw(file);
-    QImage image(editor::kFieldPixels, editor::kFieldPixels, QImage::Format_RGB32);
-    editor::paintField(image, mass, editor::ImageList(), grid);
+    QImage image(render::kFieldPixels, render::kFieldPixels, QImage::Format_RGB32);
+    render::paintField(image, mass, render::ImageList(), grid);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -274,7 +272,7 @@ int importTiled(const std::string& file, const std::string& output) {
     requireName(file);
     map::Grid mass = interop::importTiled(file);
     map::ApplyFixedCells(mass);
-    writeOutput(output, map::formatMap(mass, kEditorSettings));
+    writeOutput(output, map::formatMap(mass, map::kEditorSettings));
     return kOk;
 }
 
@@ -332,7 +330,7 @@ int main(int argc, char* argv[]) {
             writeOutput({}, "Usage: " + std::string(argc > 0 ? argv[0] : "korrin-map") +
                                 " [options] command FILE...\n" + std::string(kDescription));
         } else if (arguments.version) {
-            writeOutput({}, "korrin-map " KORRIN_VERSION "\n");
+            writeOutput({}, "korrin-map " + std::string(kVersion) + "\n");
         } else {
             status = run(arguments);
         }

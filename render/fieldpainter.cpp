@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace korrin::editor {
+namespace korrin::render {
 
 namespace {
 
@@ -72,4 +72,4 @@ void paintField(QImage& image, const map::Grid& mass, const ImageList& iList, bo
     }
 }
 
-}  // namespace korrin::editor
+}  // namespace korrin::render

@@ -6,7 +6,7 @@
 #include "imagelist.h"
 #include "map/grid.h"
 
-namespace korrin::editor {
+namespace korrin::render {
 
 /** The colour of the grid overlay: pure red. */
 inline constexpr QRgb kGridColour = qRgb(255, 0, 0);
@@ -21,4 +21,4 @@ QImage newFieldImage(QRgb background);
  */
 void paintField(QImage& image, const map::Grid& mass, const ImageList& iList, bool grid);
 
-}  // namespace korrin::editor
+}  // namespace korrin::render

@@ -6,7 +6,7 @@
 
 #include "map/grid.h"
 
-namespace korrin::editor {
+namespace korrin::render {
 
 /** Side of a tile picture and of a field cell on screen, in pixels. */
 inline constexpr int kCellPixels = map::kCellSize / map::kTwipsPerPixel;
@@ -27,4 +27,4 @@ private:
     std::array<QImage, map::kTileCount> pictures_;
 };
 
-}  // namespace korrin::editor
+}  // namespace korrin::render

@@ -3,7 +3,7 @@
 
 #include "map/error.h"
 
-namespace korrin::editor {
+namespace korrin::render {
 
 ImageList::ImageList() {
     for (int number = 1; number <= count(); ++number) {
@@ -21,4 +21,4 @@ const QImage& ImageList::picture(int number) const {
     return pictures_[number - 1];
 }
 
-}  // namespace korrin::editor
+}  // namespace korrin::render
