@@ -172,10 +172,9 @@ void saveFile(const std::string& path, std::string_view bytes) {
         replaceByRename(target, bytes, newFileMode(), path);
         return;
     }
-    if (!S_ISREG(existing.st_mode)) {
-        throw Error(ErrorNumber::PathFileAccessError, path);
-    }
     // The kernel decides whether the user may write the file; nothing changes when it refuses.
+    // A FIFO without a reader, or a folder, is refused here too; any other non-regular file
+    // is refused once it is open, before a byte is written.
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         throw systemError(errno, path);
