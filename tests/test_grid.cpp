@@ -6,61 +6,51 @@
 
 using namespace korrin::map;
 
-namespace {
-
-Grid filledWith(Byte code) {
+// Each of the 15 x 15 cells, border included, holds its own value; any other index is refused.
+TEST(Grid, CellsZeroToFourteenAreDistinctAndOthersOutOfRange) {
     Grid mass;
     for (int x = 0; x <= kGridLast; ++x) {
         for (int y = 0; y <= kGridLast; ++y) {
-            mass(x, y) = code;
+            mass(x, y) = static_cast<Byte>(x * 15 + y);
         }
     }
-    return mass;
-}
-
-}  // namespace
-
-class GridIndex : public testing::TestWithParam<std::pair<int, int>> {};
-
-TEST_P(GridIndex, OutsideZeroToFourteenIsSubscriptOutOfRange) {
-    auto [x, y] = GetParam();
-    Grid mass;
-    try {
-        mass(x, y) = 1;
-        FAIL() << "no error for (" << x << ", " << y << ")";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), 9);
-        EXPECT_EQ(error.description(), "Subscript out of range");
+    const Grid filled = mass;
+    for (const auto& [x, y] : {std::pair{-1, 0}, {0, -1}, {15, 0}, {0, 15}}) {
+        try {
+            mass(x, y) = 1;
+            ADD_FAILURE() << "no error for (" << x << ", " << y << ")";
+        } catch (const Error& error) {
+            EXPECT_EQ(error.number(), 9);
+        }
     }
-    EXPECT_EQ(mass, Grid{});
+    for (int x = 0; x <= kGridLast; ++x) {
+        for (int y = 0; y <= kGridLast; ++y) {
+            EXPECT_EQ(mass(x, y), x * 15 + y) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(mass, filled);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bounds, GridIndex,
-                         testing::Values(std::pair{-1, 0}, std::pair{0, -1}, std::pair{15, 0},
-                                         std::pair{0, 15}, std::pair{15, 15}, std::pair{-1, 14}));
-
-TEST(ApplyFixedCells, SetsTheBaseAndFiveEmptyCellsOnly) {
-    Grid mass = filledWith(Brick);
+// The fixed cells are the base and five empty cells; Clear then empties the interior only.
+TEST(Grid, FixedCellsAndClearChangeOnlyTheirCells) {
+    Grid mass;
+    for (int x = 0; x <= kGridLast; ++x) {
+        for (int y = 0; y <= kGridLast; ++y) {
+            mass(x, y) = Steel;
+        }
+    }
+    Grid expected = mass;
     ApplyFixedCells(mass);
-    Grid expected = filledWith(Brick);
     expected(7, 13) = Base;
-    expected(1, 1) = Empty;
-    expected(7, 1) = Empty;
-    expected(13, 1) = Empty;
-    expected(5, 13) = Empty;
-    expected(9, 13) = Empty;
+    for (const auto& [x, y] : {std::pair{1, 1}, {7, 1}, {13, 1}, {5, 13}, {9, 13}}) {
+        expected(x, y) = Empty;
+    }
     EXPECT_EQ(mass, expected);
-}
-
-TEST(ClearField, EmptiesTheInteriorAndKeepsTheRingAndBorder) {
-    Grid mass = filledWith(Steel);
-    mass(7, 13) = Base;
     ClearField(mass);
     for (int x = 0; x <= kGridLast; ++x) {
         for (int y = 0; y <= kGridLast; ++y) {
             const bool interior = x >= 2 && x <= 12 && y >= 2 && y <= 12;
-            const Byte expected = interior ? Empty : (x == 7 && y == 13 ? Base : Steel);
-            EXPECT_EQ(mass(x, y), expected) << x << "," << y;
+            EXPECT_EQ(mass(x, y), interior ? Byte{Empty} : expected(x, y)) << x << "," << y;
         }
     }
 }
