@@ -2,8 +2,6 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -14,7 +12,6 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "map/mapfile.h"
 #include "qtfiles.h"
@@ -60,48 +57,9 @@ Run sh(const std::string& folder, const std::string& command, Saver saver = {}) 
             readFile(io + "err")};
 }
 
-// Runs `check` in a child with its own user and mount namespaces, where it may mount a small
-// file system without root. Returns what failed, or "skip: " and why it cannot run here.
-std::string inMountNamespace(const std::function<std::string()>& check) {
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        return "no pipe";
-    }
-    const std::string uid = std::to_string(::geteuid());
-    const std::string gid = std::to_string(::getegid());
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const auto put = [](const char* path, const std::string& text) {
-            std::ofstream file(path);
-            file << text;
-            file.close();
-            return !file.fail();
-        };
-        const bool entered = ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 &&
-                             put("/proc/self/setgroups", "deny") &&
-                             put("/proc/self/uid_map", "0 " + uid + " 1") &&
-                             put("/proc/self/gid_map", "0 " + gid + " 1") &&
-                             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-        const std::string result =
-            entered ? check() : "skip: no user namespaces here for a small file system";
-        [[maybe_unused]] const auto written = ::write(fds[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    QFile pipe;
-    pipe.open(fds[0], QIODevice::ReadOnly, QFile::AutoCloseHandle);
-    const std::string result = pipe.readAll().toStdString();
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return result + (WIFEXITED(status) ? "" : " (the check did not finish)");
-}
-
 // Hand-edited: LF line ends, short rows, no base, and a brick on a cell that must stay empty.
 const QByteArray kHandEdited =
     QByteArray("13\n13\n1\n") + QByteArray("0000000000000\n").repeated(11) + QByteArray("123\n");
-// Every tile in turn: its picture is larger than one page of memory.
-const QByteArray kVaried =
-    QByteArray(" 13 \r\n 13 \r\n") + QByteArray("0123456789012\r\n3456789012345\r\n").repeated(7);
 // test::kBrickMap as the editor saves it, written out by hand to check the writer's number
 // form and line ends too.
 const QByteArray kNormalGood = QByteArray(" 13 \r\n 13 \r\n0111110111110\r\n") +
@@ -109,7 +67,6 @@ const QByteArray kNormalGood = QByteArray(" 13 \r\n 13 \r\n0111110111110\r\n") +
 
 // What a save did to the file it was given.
 enum class Fate { Untouched, InPlace, Renamed, Created };
-enum class Needs { Nothing, Root, SmallDisk, Trace };
 
 // One shell command as the saving user, after `setup` made the folder's files as root.
 struct Row {
@@ -121,30 +78,29 @@ struct Row {
     QByteArray err{};
     std::string file = "t";            // the file whose fate is checked
     QByteArray content = kNormalGood;  // what it holds after a save
-    Needs needs = Needs::Nothing;
-    bool tagged = false;  // `file` gets a user.* attribute
+    bool root = false;                 // the row needs another user's files
+    const char* needs = "";            // a command that must work here for the row to run
+    bool tagged = false;               // `file` gets a user.* attribute
 };
 
+// A file's inode; its owner, mode, links and attribute names ("none" when missing); its bytes.
 struct FileState {
-    bool exists = false;
-    struct stat st {};
-    std::string bytes;
-    std::string attributes;
-    auto identity() const {
-        return std::tuple(exists, st.st_ino, st.st_uid, st.st_gid, st.st_mode, st.st_nlink,
-                          attributes);
-    }
+    ino_t inode = 0;
+    std::string rest = "none";
+    QByteArray bytes{};
 };
 
 FileState stateOf(const std::string& path) {
     FileState state;
-    state.exists = ::stat(path.c_str(), &state.st) == 0;
-    if (state.exists && S_ISREG(state.st.st_mode)) {
-        std::ifstream in(path, std::ios::binary);
-        state.bytes.assign(std::istreambuf_iterator<char>(in), {});
-        state.attributes.resize(4096);
-        state.attributes.resize(std::max<ssize_t>(
-            0, ::listxattr(path.c_str(), state.attributes.data(), state.attributes.size())));
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        std::string names(4096, '\0');
+        names.resize(std::max<ssize_t>(0, ::listxattr(path.c_str(), names.data(), names.size())));
+        state = {st.st_ino, std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " " +
+                                std::to_string(st.st_mode) + " " + std::to_string(st.st_nlink) +
+                                " " + names};
+        std::ifstream in(S_ISREG(st.st_mode) ? path : "", std::ios::binary);
+        state.bytes = QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
     }
     return state;
 }
@@ -158,6 +114,9 @@ int entriesIn(const std::string& folder) {
 std::string runRow(const Row& row, const std::string& folder, Saver saver) {
     const std::string me = std::to_string(saver.uid) + ":" + std::to_string(saver.gid);
     ::setenv("ME", me.c_str(), 1);
+    if (sh(folder, row.needs, saver).status != 0) {
+        return std::string("skip: this machine cannot run ") + row.needs;
+    }
     if (sh(folder, std::string("set -e; ") + row.setup).status != 0) {
         return std::string("setup failed: ") + row.setup;
     }
@@ -173,17 +132,13 @@ std::string runRow(const Row& row, const std::string& folder, Saver saver) {
                "', err '" + run.err.toStdString() + "'";
     }
     const FileState after = stateOf(path);
-    const bool kept = after.identity() == before.identity();
-    const bool savers = after.st.st_uid == saver.uid && after.st.st_gid == saver.gid;
-    const bool fateHeld =
-        row.fate == Fate::Untouched
-            ? kept && after.bytes == before.bytes
-            : after.bytes == row.content.toStdString() &&
-                  (row.fate == Fate::InPlace ? kept
-                   : row.fate == Fate::Created
-                       ? !before.exists && savers
-                       : before.exists && savers && after.st.st_ino != before.st.st_ino &&
-                             after.st.st_mode == before.st.st_mode);
+    const bool kept = after.inode == before.inode && after.rest == before.rest;
+    const bool fateHeld = row.fate == Fate::Untouched  ? kept && after.bytes == before.bytes
+                          : after.bytes != row.content ? false
+                          : row.fate == Fate::InPlace  ? kept
+                          : row.fate == Fate::Created
+                              ? before.rest == "none"
+                              : after.inode != before.inode && after.rest == before.rest;
     if (!fateHeld) {
         return "the file's fate was not " + std::to_string(static_cast<int>(row.fate));
     }
@@ -193,27 +148,19 @@ std::string runRow(const Row& row, const std::string& folder, Saver saver) {
     return {};
 }
 
-// Every code in every row and column, fixed cells included: cell (x, y) holds (x + y - 2) % 10,
-// but for a base in the top-left corner, which must stay empty.
-QByteArray levelFile() {
-    map::Grid mass;
-    for (int x = 1; x <= 13; ++x) {
-        for (int y = 1; y <= 13; ++y) {
-            mass(x, y) = static_cast<map::Byte>((x + y - 2) % 10);
-        }
-    }
-    mass(1, 1) = map::Base;
-    return QByteArray::fromStdString(map::formatMap(mass, {map::kCellSize, 0, 13, 13}));
-}
-
-// What the editor saves after opening levelFile(): the fixed cells imposed.
+// What the editor saves after opening kLevel: the fixed cells imposed.
 const QByteArray kLevelSaved =
     QByteArray(" 13 \r\n 13 \r\n0123450789010\r\n") +
     "1234567890123\r\n2345678901234\r\n3456789012345\r\n4567890123456\r\n5678901234567\r\n"
     "6789012345678\r\n7890123456789\r\n8901234567890\r\n9012345678901\r\n0123456789012\r\n"
     "1234567890123\r\n2345079901234\r\n";
+// Every code in every row and column: cell (x, y) holds (x + y - 2) % 10, but for a base in the
+// top-left corner, which must stay empty. Its picture is larger than one page of memory.
+const QByteArray kLevel = QByteArray(kLevelSaved)
+                              .replace("0123450789010", "9123456789012")
+                              .replace("2345079901234", "2345678901234");
 
-// The cells of levelFile() as comma-separated gids of a tileset starting at `first`, with cell
+// The cells of kLevel as comma-separated gids of a tileset starting at `first`, with cell
 // (3, 2) replaced by `cell` if given, and `count` cells in all.
 QByteArray csv(quint32 first = 1, qint64 cell = -1, int count = 169) {
     QByteArrayList fields;
@@ -265,7 +212,11 @@ private slots:
     void importRoundTrips();
     void importRefusesWhatIsNotAKorrinMap_data();
     void importRefusesWhatIsNotAKorrinMap();
-    void tiledReadsAndWritesTheExport_data();
+    void tiledReadsAndWritesTheExport_data() {
+        QTest::addColumn<int>("none");
+        QTest::newRow("tmx");
+        QTest::newRow("json");
+    }
     void tiledReadsAndWritesTheExport();
 
 private:
@@ -284,8 +235,7 @@ void TestCli::init() {
     writeFile(dir_->filePath("w/hand.txt"), kHandEdited);
     writeFile(dir_->filePath("w/letter.txt"),
               " 13 \r\n 13 \r\n" + QByteArray("x\r\n").repeated(13));
-    writeFile(dir_->filePath("w/varied.txt"), kVaried);
-    writeFile(dir_->filePath("w/level.txt"), levelFile());
+    writeFile(dir_->filePath("w/level.txt"), kLevel);
 }
 
 // QTemporaryDir cannot remove names that are not UTF-8.
@@ -302,43 +252,40 @@ void TestCli::saving_data() {
     const QByteArray empty = ": error 52: Bad file name or number\n";
     const char* odd = "cp good.txt \"$(printf '\\377\\376.txt')\"";  // a name that is not UTF-8
     using enum Fate;
-    using enum Needs;
     // clang-format off
     QTest::newRow("symbolic link to own file: target renamed, mode kept") << Row{
         .setup = "printf old > t; chown $ME t; chmod 640 t; ln -s t l",
         .command = "$K normalize good.txt -o l", .fate = Renamed, .status = 0};
     // The new contents reach the disk before the rename makes them the file.
     QTest::newRow("fsync before the rename") << Row{
-        .setup = "printf old > t", .command = "strace -f -qq -o ../trace -e trace=fsync,rename "
-        "$K normalize good.txt -o t && sed -n '/fsync/,$p' ../trace | grep -q rename",
-        .fate = Renamed, .status = 0, .needs = Trace};
+        .setup = "printf old > t; chown $ME t", .command = "strace -f -qq -o /dev/fd/3 -e "
+        "trace=fsync,rename " + save + " 3>&1 | sed -n '/fsync/,$p' | grep -q rename",
+        .fate = Renamed, .status = 0, .needs = "strace -o /dev/null true"};
     QTest::newRow("read-only target") << Row{
         .setup = "printf old > t; chown $ME t; chmod 444 t", .command = save, .err = denied};
     QTest::newRow("someone else's file") << Row{
-        .setup = "printf old > t", .command = save, .err = denied, .needs = Root};
+        .setup = "printf old > t", .command = save, .err = denied, .root = true};
     QTest::newRow("own file in an unwritable folder: in place") << Row{
         .setup = "mkdir d; printf old > d/t; chown $ME d/t", .command = "$K normalize good.txt -o d/t",
-        .fate = InPlace, .status = 0, .file = "d/t", .needs = Root};
+        .fate = InPlace, .status = 0, .file = "d/t", .root = true};
     QTest::newRow("hard link: in place, shorter") << Row{
         .setup = "printf %300s > t; ln t u; chown $ME t", .command = save, .fate = InPlace,
         .status = 0};
     QTest::newRow("user.* attribute: in place") << Row{
         .setup = "printf old > t; chown $ME t", .command = save, .fate = InPlace, .status = 0,
         .tagged = true};
+    // A small file system of its own, filled up; the hard link makes the write one in place.
     QTest::newRow("full disk, in place: old bytes intact") << Row{
-        .setup = "printf old > disk/t; ln disk/t disk/u; cat /dev/zero >disk/f 2>&- || :",
-        .command = "$K render varied.txt -o disk/t", .err = "disk/t: error 61: Disk full\n",
-        .file = "disk/t", .needs = SmallDisk};
+        .setup = "mkdir disk", .command = "unshare -rm sh -c 'mount -t tmpfs -o size=64k none disk; "
+        "printf old > disk/t; ln disk/t disk/u; cat /dev/zero > disk/f 2>&-; "
+        "$K render level.txt -o disk/t; s=$?; [ \"$(cat disk/t)\" = old ] || s=99; exit $s'",
+        .err = "disk/t: error 61: Disk full\n", .needs = "unshare -rm true"};
     // korrin-map holds the FIFO open for reading itself, so opening it to write would succeed.
     QTest::newRow("FIFO target") << Row{
         .setup = "mkfifo t; chown $ME t", .command = save + " 1<>t",
         .err = "t: error 75: Path/File access error\n"};
     QTest::newRow("missing folder") << Row{
-        .command = "$K normalize good.txt -o no/t", .err = "no/t: error 76: Path not found\n",
-        .file = "no/t"};
-    QTest::newRow("failed command leaves the output") << Row{
-        .setup = "printf old > t; chown $ME t", .command = "$K normalize letter.txt -o t",
-        .err = "letter.txt: error 13: Type mismatch\n"};
+        .command = "$K normalize good.txt -o no/t", .err = "no/t: error 76: Path not found\n"};
     QTest::newRow("check prints names as given, in order") << Row{
         .setup = odd, .command = "$K check \"$(printf '\\377\\376.txt')\" \"$(printf 'a\\tb\\n\\001.txt')\" hand.txt",
         .out = "\xff\xfe.txt: ok\na\\tb\\n\\x01.txt: error 53: File not found\nhand.txt: ok\n"};
@@ -364,43 +311,24 @@ void TestCli::saving_data() {
     QTest::newRow("\\xff name round trip") << Row{
         .setup = odd, .command = "$K normalize \"$(printf '\\377\\376.txt')\" -o \"$(printf '\\377.txt')\"",
         .fate = Created, .status = 0, .file = "\xff.txt"};
-    QTest::newRow("version") << Row{
-        .command = "$K --version", .status = 0, .out = "korrin-map " KORRIN_VERSION "\n"};
     // clang-format on
 }
 
 // CI runs as root: the saver is then `nobody`, in a folder given to it.
 void TestCli::saving() {
     QFETCH(Row, row);
-    const bool root = ::geteuid() == 0;
-    if (row.needs == Needs::Root && !root) {
-        QSKIP("only root can make another user's file; CI runs as root");
-    }
-    if (row.needs == Needs::Trace && sh("strace -qq -o /dev/null true").status != 0) {
-        QSKIP("strace is missing or may not trace here (./run-tests installs it)");
-    }
     Saver saver;
-    const passwd* nobody = ::getpwnam("nobody");  // its group is nogroup
-    if (root && row.needs != Needs::SmallDisk && row.needs != Needs::Trace) {
+    if (::geteuid() == 0) {
+        const passwd* nobody = ::getpwnam("nobody");  // its group is nogroup
         if (nobody == nullptr) {
             QSKIP("no user nobody to save as");
         }
         saver = {nobody->pw_uid, nobody->pw_gid};
+    } else if (row.root) {
+        QSKIP("only root can make another user's file; CI runs as root");
     }
     QVERIFY(::chown(folder().c_str(), saver.uid, saver.gid) == 0);
-    std::string failure;
-    if (row.needs == Needs::SmallDisk) {
-        QVERIFY(QDir(dir_->path()).mkdir("w/disk"));
-        failure = inMountNamespace([&]() -> std::string {
-            const std::string disk = folder() + "/disk";
-            if (::mount("none", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
-                return "cannot mount a small file system";
-            }
-            return runRow(row, folder(), Saver{});  // the ids as seen inside
-        });
-    } else {
-        failure = runRow(row, folder(), saver);
-    }
+    const std::string failure = runRow(row, folder(), saver);
     if (failure.starts_with("skip: ")) {
         QSKIP(failure.c_str() + 6);
     }
@@ -462,16 +390,10 @@ void TestCli::importRefusesWhatIsNotAKorrinMap_data() {
                 R"("orientation":"orthogonal","width":13,"height":13,"tilesets":[)"
                 R"({"firstgid":1,"name":"korrin"},{"firstgid":11,"name":"sketch"}])")
         << QByteArray(R"(cell (3, 2) holds a tile of tileset "sketch", not "korrin")");
-    QTest::newRow("beyond the ten")
-        << tmx(kKorrin + layer(csv(1, 11)))
-        << QByteArray(R"(cell (3, 2) holds gid 11, beyond the 10 tiles of "korrin")");
     QTest::newRow("turned about the diagonal") << tmx(kKorrin + layer(csv(1, 0x20000002)))
                                                << QByteArray("cell (3, 2) is flipped or rotated");
     QTest::newRow("zstd") << tmx(kKorrin + layer(kZlib, R"(encoding="base64" compression="zstd")"))
                           << QByteArray("zstd compression is not supported, only zlib and gzip");
-    QTest::newRow("damaged zlib") << tmx(kKorrin + layer(kZlib.left(40),
-                                                         R"(encoding="base64" compression="zlib")"))
-                                  << QByteArray("compressed layer data is damaged");
     QTest::newRow("168 cells") << tmx(kKorrin + layer(csv(1, -1, 168)))
                                << QByteArray("layer holds 168 cells, not 169");
     QTest::newRow("no visible tile layer")
@@ -479,8 +401,6 @@ void TestCli::importRefusesWhatIsNotAKorrinMap_data() {
     QTest::newRow("malformed XML")
         << tmx(kKorrin + layer(csv())).chopped(3)
         << QByteArray("malformed XML at line 3: Premature end of document.");
-    QTest::newRow("malformed JSON")
-        << json("[1,,2]") << QByteArray("malformed JSON at offset 109: illegal value");
 }
 
 void TestCli::importRefusesWhatIsNotAKorrinMap() {
@@ -494,25 +414,14 @@ void TestCli::importRefusesWhatIsNotAKorrinMap() {
     QVERIFY(!QFile::exists(dir_->filePath("w/out.txt")));
 }
 
-void TestCli::tiledReadsAndWritesTheExport_data() {
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QString>("other");
-    QTest::newRow("TMX") << "tmx"
-                         << "json";
-    QTest::newRow("JSON") << "json"
-                          << "tmx";
-}
-
 // The proof against the real program: Tiled's own renderer, reader and writers.
 void TestCli::tiledReadsAndWritesTheExport() {
-    QFETCH(QString, format);
-    QFETCH(QString, other);
     if (QStandardPaths::findExecutable("tiled").isEmpty() ||
         QStandardPaths::findExecutable("tmxrasterizer").isEmpty()) {
         QSKIP("Debian's package tiled is not installed (./run-tests installs it)");
     }
-    ::setenv("F", format.toLocal8Bit(), 1);
-    ::setenv("O", other.toLocal8Bit(), 1);
+    ::setenv("F", QTest::currentDataTag(), 1);
+    ::setenv("O", QTest::currentDataTag() == std::string("tmx") ? "json" : "tmx", 1);
     QCOMPARE(sh("mkdir tiled && $K export level.txt -o tiled/level.$F && $K render level.txt -o "
                 "korrin.png && " +
                 kTiled + "tmxrasterizer tiled/level.$F tiled.png")

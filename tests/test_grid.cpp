@@ -6,51 +6,29 @@
 
 using namespace korrin::map;
 
-// Each of the 15 x 15 cells, border included, holds its own value; any other index is refused.
-TEST(Grid, CellsZeroToFourteenAreDistinctAndOthersOutOfRange) {
+// Each of the 15 x 15 cells, border included, holds its own value and any other index is
+// refused; the fixed cells are the base and five empty cells; Clear empties the interior only.
+TEST(Grid, CellsFixedCellsAndClear) {
     Grid mass;
     for (int x = 0; x <= kGridLast; ++x) {
         for (int y = 0; y <= kGridLast; ++y) {
             mass(x, y) = static_cast<Byte>(x * 15 + y);
         }
     }
-    const Grid filled = mass;
     for (const auto& [x, y] : {std::pair{-1, 0}, {0, -1}, {15, 0}, {0, 15}}) {
-        try {
-            mass(x, y) = 1;
-            ADD_FAILURE() << "no error for (" << x << ", " << y << ")";
-        } catch (const Error& error) {
-            EXPECT_EQ(error.number(), 9);
-        }
+        EXPECT_THROW(mass(x, y) = 1, Error) << x << "," << y;
     }
-    for (int x = 0; x <= kGridLast; ++x) {
-        for (int y = 0; y <= kGridLast; ++y) {
-            EXPECT_EQ(mass(x, y), x * 15 + y) << x << "," << y;
-        }
-    }
-    EXPECT_EQ(mass, filled);
-}
-
-// The fixed cells are the base and five empty cells; Clear then empties the interior only.
-TEST(Grid, FixedCellsAndClearChangeOnlyTheirCells) {
-    Grid mass;
-    for (int x = 0; x <= kGridLast; ++x) {
-        for (int y = 0; y <= kGridLast; ++y) {
-            mass(x, y) = Steel;
-        }
-    }
-    Grid expected = mass;
     ApplyFixedCells(mass);
-    expected(7, 13) = Base;
-    for (const auto& [x, y] : {std::pair{1, 1}, {7, 1}, {13, 1}, {5, 13}, {9, 13}}) {
-        expected(x, y) = Empty;
-    }
-    EXPECT_EQ(mass, expected);
-    ClearField(mass);
-    for (int x = 0; x <= kGridLast; ++x) {
-        for (int y = 0; y <= kGridLast; ++y) {
-            const bool interior = x >= 2 && x <= 12 && y >= 2 && y <= 12;
-            EXPECT_EQ(mass(x, y), interior ? Byte{Empty} : expected(x, y)) << x << "," << y;
+    for (const bool cleared : {false, true}) {
+        for (int x = 0; x <= kGridLast; ++x) {
+            for (int y = 0; y <= kGridLast; ++y) {
+                const bool fixed =
+                    (y == 1 && (x == 1 || x == 7 || x == 13)) || (y == 13 && (x == 5 || x == 9));
+                const bool interior = cleared && x >= 2 && x <= 12 && y >= 2 && y <= 12;
+                const int expected = x == 7 && y == 13 ? Base : fixed || interior ? 0 : x * 15 + y;
+                EXPECT_EQ(mass(x, y), expected) << x << "," << y;
+            }
         }
+        ClearField(mass);
     }
 }
