@@ -228,8 +228,6 @@ void TestCli::init() {
     QVERIFY(::chmod(dir_->path().toLocal8Bit(), 0755) == 0);
     ::setenv("K", dir_->filePath("K").toLocal8Bit(), 1);
     writeFile(dir_->filePath("w/good.txt"), test::kBrickMap);
-    writeFile(dir_->filePath("w/letter.txt"),
-              " 13 \r\n 13 \r\n" + QByteArray("x\r\n").repeated(13));
     writeFile(dir_->filePath("w/level.txt"), kLevel);
 }
 
