@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "map/mapfile.h"
 #include "qtfiles.h"
 
 using namespace korrin;
