@@ -6,32 +6,23 @@ set -euo pipefail
 build="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+fail() { echo "$*"; exit 1; }
 
-(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" > cpack.log) || {
-    cat "$work/cpack.log"
-    exit 1
-}
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" > cpack.log) || fail "$(cat "$work/cpack.log")"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
-deb="$(ls "$work"/*.deb)"
-case "$(basename "$deb")" in
-    "korrin-editor_${version}_"*.deb) ;;
-    *) echo "not a Debian-style file name: $deb"; exit 1 ;;
-esac
+deb="$(ls "$work"/korrin-editor_"$version"_*.deb)" || fail "no Debian-style package file name"
 info="$(dpkg-deb --info "$deb")"
-grep -q '^ Depends:.*libqt6widgets6' <<< "$info" || { echo "Depends lacks Qt"; exit 1; }
-grep -q '^ Recommends:.*qt6-translations-l10n' <<< "$info" || { echo "no Qt texts"; exit 1; }
+grep -q '^ Depends:.*libqt6widgets6' <<< "$info" || fail "Depends lacks Qt"
+grep -q '^ Recommends:.*qt6-translations-l10n' <<< "$info" || fail "no Qt texts"
 outside="$(dpkg-deb --contents "$deb" | awk '{ print $6 }' | grep -v '^\./usr/' || true)"
-[ -z "$outside" ] || { echo "files outside /usr: $outside"; exit 1; }
-apt-get install --simulate "$deb" > "$work/apt.log" 2>&1 || { cat "$work/apt.log"; exit 1; }
+[ -z "$outside" ] || fail "files outside /usr: $outside"
+apt-get install --simulate "$deb" > "$work/apt.log" 2>&1 || fail "$(cat "$work/apt.log")"
 
 dpkg-deb -x "$deb" "$work/root"
-[ "$("$work/root/usr/bin/korrin-map" --version)" = "korrin-map $version" ]
+[ "$("$work/root/usr/bin/korrin-map" --version)" = "korrin-map $version" ] || fail "wrong version"
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 "$work/root/usr/bin/korrin-editor" > /dev/null 2>&1 || status=$?
-if [ "$status" -ne 124 ]; then
-    echo "the packaged editor did not keep running (exit $status)"
-    exit 1
-fi
+[ "$status" -eq 124 ] || fail "the packaged editor did not keep running (exit $status)"
 
 if ! command -v lintian > /dev/null; then
     echo "lintian is not installed: package not linted"
