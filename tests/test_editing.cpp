@@ -280,7 +280,7 @@ void TestEditing::initialFolder() {
     QTemporaryDir home;
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+    qunsetenv("XDG_CONFIG_HOME");  // so that the folder settings come from the new home too
     const auto folder = [&](const char* program) {
         return QDir(korrin::editor::initialFolder(home.filePath(program)));
     };
@@ -290,7 +290,6 @@ void TestEditing::initialFolder() {
     QDir(home.path()).mkdir("Documents");
     QCOMPARE(folder("gone"), QDir(home.filePath("Documents")));
     qputenv("HOME", oldHome);
-    qunsetenv("XDG_CONFIG_HOME");
 }
 
 void TestEditing::aboutThenExit() {
