@@ -2,11 +2,9 @@
 #pragma once
 
 #include <QAction>
-#include <QMenuBar>
-#include <QSignalSpy>
 #include <QTimer>
-#include <QToolBar>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "editor/frmedit.h"
@@ -21,7 +19,6 @@ struct Editor {
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    editor::frmEdit& operator*() const { return *window; }
     editor::frmEdit* operator->() const { return window.get(); }
 
     template <class T>
@@ -29,26 +26,35 @@ struct Editor {
         return window->findChild<T*>(QLatin1String(name));
     }
     editor::PictureBox* picture() const { return control<editor::PictureBox>("Picture1"); }
-    QAction* item(const char* name) const { return control<QAction>(name); }
+    QTimer* timer() const { return control<QTimer>("Timer1"); }
+    void trigger(const char* item) const { control<QAction>(item)->trigger(); }
 
     /** Waits for the next redraw tick. */
-    bool waitForTick() const {
-        QSignalSpy ticks(control<QTimer>("Timer1"), &QTimer::timeout);
-        return ticks.wait(2000);
-    }
-
-    /** The 32 x 32 pixels of field cell (x, y), as Picture1 shows them. */
-    QImage cell(int x, int y) const {
-        return picture()->image().copy((x - 1) * 32, (y - 1) * 32, 32, 32);
-    }
-
-    /** The tile picture for code c, as the assets hold it. */
-    static QImage tile(int code) {
-        return QImage(QStringLiteral(":/tiles/tile%1.xpm").arg(code + 1, 2, 10, QLatin1Char('0')))
-            .convertToFormat(QImage::Format_RGB32);
-    }
+    bool waitForTick() const { return QSignalSpy(timer(), &QTimer::timeout).wait(2000); }
 
     std::unique_ptr<editor::frmEdit> window;
+};
+
+/**
+ * Waits, from inside whatever modal loop starts next, for a visible modal widget of type T,
+ * then runs `action` on it. A single zero-time shot can fire before the dialog exists, so this
+ * polls. Keep it until the modal call returns; `done` tells whether the action ran.
+ */
+template <class T>
+struct WhenModal {
+    explicit WhenModal(std::function<void(T*)> action) {
+        timer->callOnTimeout([this, action = std::move(action)] {
+            auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (widget && widget->isVisible() && !done) {
+                done = true;
+                timer->stop();
+                action(widget);
+            }
+        });
+        timer->start(10);
+    }
+    std::unique_ptr<QTimer> timer = std::make_unique<QTimer>();
+    bool done = false;
 };
 
 }  // namespace korrin::test
