@@ -5,15 +5,20 @@
 // here. Every case also goes through the fuzz target's promises.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "tests/testfiles.h"
-
 std::string readerOutcome(std::string_view bytes);
 
 namespace {
+
+std::string readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 int passed = 0;
 int failed = 0;
@@ -43,8 +48,8 @@ int main(int argc, char* argv[]) {
     for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
         if (entry.path().extension() == ".txt") {
             auto expect = entry.path();
-            check(entry.path().filename(), korrin::test::readBytes(entry.path()),
-                  korrin::test::readBytes(expect.replace_extension(".expect")));
+            check(entry.path().filename(), readBytes(entry.path()),
+                  readBytes(expect.replace_extension(".expect")));
         }
     }
     // Plain, trailing-space and quoted long rows, with line ends around the reader's 64 KiB

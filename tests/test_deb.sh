@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package and checks it without installing it: its fields and files, that
-# apt can resolve its dependencies, that both programs run from an unpacked copy, and that
-# lintian finds nothing to warn about.
+# Builds the Debian package and checks it without installing it: its fields and exact files,
+# that apt can resolve its dependencies, that its desktop entry and AppStream data validate,
+# that both programs run from an unpacked copy, and that lintian finds nothing to warn about.
 set -euo pipefail
 build="$1"
 work="$(mktemp -d)"
@@ -14,11 +14,18 @@ deb="$(ls "$work"/korrin-editor_"$version"_*.deb)" || fail "no Debian-style pack
 info="$(dpkg-deb --info "$deb")"
 grep -q '^ Depends:.*libqt6widgets6' <<< "$info" || fail "Depends lacks Qt"
 grep -q '^ Recommends:.*qt6-translations-l10n' <<< "$info" || fail "no Qt texts"
-outside="$(dpkg-deb --contents "$deb" | awk '{ print $6 }' | grep -v '^\./usr/' || true)"
-[ -z "$outside" ] || fail "files outside /usr: $outside"
+files="$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)"
+[ "$files" = "$(printf './usr/%s\n' bin/korrin-editor bin/korrin-map \
+    share/applications/org.korrin.Editor.desktop share/doc/korrin-editor/changelog.gz \
+    share/doc/korrin-editor/copyright \
+    share/icons/hicolor/{128x128,256x256,32x32,48x48,64x64}/apps/org.korrin.Editor.png \
+    share/man/man1/korrin-{editor,map}.1.gz share/metainfo/org.korrin.Editor.metainfo.xml)" ] ||
+    fail "unexpected files: $files"
 apt-get install --simulate "$deb" > "$work/apt.log" 2>&1 || fail "$(cat "$work/apt.log")"
 
 dpkg-deb -x "$deb" "$work/root"
+desktop-file-validate "$work/root/usr/share/applications/org.korrin.Editor.desktop"
+appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.korrin.Editor.metainfo.xml" > /dev/null
 [ "$("$work/root/usr/bin/korrin-map" --version)" = "korrin-map $version" ] || fail "wrong version"
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 "$work/root/usr/bin/korrin-editor" > /dev/null 2>&1 || status=$?

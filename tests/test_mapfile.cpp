@@ -5,22 +5,24 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <fstream>
 #include "map/error.h"
 #include "map/mapfile.h"
-#include "testfiles.h"
 
 using namespace korrin::map;
 
 TEST(LoadMap, OpenErrorsCarryNumberAndPathAndChangeNothing) {
-    korrin::test::TempDir dir;
-    korrin::test::writeBytes(dir.file("file.txt"), " 13 \r\n 0 \r\n");
-    ::mkdir(dir.file("folder").c_str(), 0755);
-    ::mkfifo(dir.file("fifo").c_str(), 0644);
+    std::string dir = testing::TempDir() + "korrin-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(dir.data()));
+    std::ofstream(dir + "/file.txt") << " 13 \r\n 0 \r\n";
+    ::mkdir((dir + "/folder").c_str(), 0755);
+    ::mkfifo((dir + "/fifo").c_str(), 0644);
     const std::pair<std::string, int> cases[] = {
         {"missing.txt", 53}, {"no/such/map.txt", 76}, {"file.txt/map.txt", 76},   {"folder", 75},
         {"fifo", 75},        {"/dev/zero", 75},       {std::string(300, 'a'), 52}};
     for (const auto& [name, number] : cases) {
-        const std::string path = dir.file(name);
+        const std::string path = name.front() == '/' ? name : dir + "/" + name;
         SCOPED_TRACE(path);
         Grid mass;
         mass(1, 1) = Base;
@@ -33,6 +35,7 @@ TEST(LoadMap, OpenErrorsCarryNumberAndPathAndChangeNothing) {
         }
         EXPECT_EQ(mass(1, 1), Base);
     }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(LoadMap, EmptyNameDoesNothing) {
