@@ -251,6 +251,19 @@ void TestEditing::longLoadShowsProgressAndCancels() {
     QVERIFY(shown.startsWith("Чтение файла «disk.img»\nПрочитано байт: ") &&
             !shown.contains(": 0|") && shown.endsWith("|Отменить"));
     QCOMPARE(editor->mass()(3, 3), 4);
+
+    // Left to finish, a smaller such file gives the reader's own error, and nothing changes.
+    report.timer->stop();
+    QVERIFY(QFile::resize(path, qint64(4) << 30));
+    QString reported;
+    WhenModal<QMessageBox> error([&](QMessageBox* box) {
+        reported = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    WhenModal<QFileDialog> again([&](QFileDialog* dialog) { answer(dialog, path); });
+    editor.trigger("mnuOpen");
+    QCOMPARE(reported, "Run-time error '62':\n\nInput past end of file\n" + path);
+    QCOMPARE(editor->mass()(3, 3), 4);
 }
 
 void TestEditing::clearAsksFirst() {
