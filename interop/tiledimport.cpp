@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "map/error.h"
+#include "map/file.h"
 #include "map/paths.h"
 #include "tiled.h"
 
@@ -44,32 +43,8 @@ std::string toStd(const QString& text) {
     return text.toStdString();
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { ::close(fd_); }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 QByteArray readFile(const std::string& path) {
-    // Non-blocking, so that a FIFO does not hang the import; only regular files are read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        throw map::systemError(errno, path);
-    }
-    const Descriptor file(fd);
-    struct stat st {};
-    if (::fstat(file.get(), &st) != 0) {
-        throw map::systemError(errno, path);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        throw Error(ErrorNumber::PathFileAccessError, path);
-    }
+    const map::Descriptor file = map::openForReading(path);
     QByteArray bytes;
     char block[65536];
     for (;;) {

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "mapfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <array>
@@ -11,6 +9,7 @@
 #include <cstring>
 
 #include "error.h"
+#include "file.h"
 #include "savefile.h"
 
 namespace korrin::map {
@@ -386,20 +385,7 @@ bool LoadMap(const std::string& fileName, Grid& mass, const LoadProgress& progre
     if (fileName.empty()) {
         return true;
     }
-    // Non-blocking, so that opening a FIFO does not wait for a writer; only regular files
-    // are read at all.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        throw systemError(errno, fileName);
-    }
-    const Descriptor file(fd);
-    struct stat st {};
-    if (::fstat(file.get(), &st) != 0) {
-        throw systemError(errno, fileName);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        throw Error(ErrorNumber::PathFileAccessError, fileName);
-    }
+    const Descriptor file = openForReading(fileName);
     try {
         Input in(file.get(), progress);
         MapReader(in).read(mass);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "error.h"
+#include "file.h"
 #include "paths.h"
 
 namespace korrin::map {
@@ -157,10 +158,6 @@ void writeInPlace(int fd, std::string_view bytes, const std::string& path) {
 }
 
 }  // namespace
-
-Descriptor::~Descriptor() {
-    ::close(fd_);
-}
 
 void saveFile(const std::string& path, std::string_view bytes) {
     const std::string target = finalTarget(path);

@@ -20,17 +20,4 @@ namespace korrin::map {
  */
 void saveFile(const std::string& path, std::string_view bytes);
 
-/** Owns an open file descriptor and closes it. */
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor();
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 }  // namespace korrin::map
