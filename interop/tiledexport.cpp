@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include <QBuffer>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +10,7 @@
 
 #include "map/error.h"
 #include "map/paths.h"
-#include "render/imagelist.h"
+#include "render/fieldpainter.h"
 #include "tiled.h"
 
 namespace korrin::interop {
@@ -45,13 +44,7 @@ std::string tilesetPng() {
                         picture.constScanLine(row), sizeof(QRgb) * kCellPixels);
         }
     }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!strip.save(&buffer, "PNG")) {
-        throw map::Error(map::ErrorNumber::DeviceIOError);
-    }
-    return toBytes(png);
+    return render::pngBytes(strip);
 }
 
 int gid(const map::Grid& mass, int x, int y) {

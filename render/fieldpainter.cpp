@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "fieldpainter.h"
 
+#include "map/error.h"
+
+#include <QBuffer>
 #include <cstring>
 #include <stdexcept>
 
@@ -70,6 +73,16 @@ void paintField(QImage& image, const map::Grid& mass, const ImageList& iList, bo
             drawHorizontalLine(pixels, k * kCellPixels);
         }
     }
+}
+
+std::string pngBytes(const QImage& image) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        throw map::Error(map::ErrorNumber::DeviceIOError);
+    }
+    return std::string(png.constData(), static_cast<std::size_t>(png.size()));
 }
 
 }  // namespace korrin::render

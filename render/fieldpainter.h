@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <string>
 
 #include "imagelist.h"
 #include "map/grid.h"
@@ -20,5 +21,8 @@ QImage newFieldImage(QRgb background);
  * on the cell boundaries after columns and rows 2 .. 12.
  */
 void paintField(QImage& image, const map::Grid& mass, const ImageList& iList, bool grid);
+
+/** The bytes of `image` as a PNG file; error 57 when it cannot be encoded. */
+std::string pngBytes(const QImage& image);
 
 }  // namespace korrin::render

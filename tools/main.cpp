@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include <unistd.h>
-#include <QBuffer>
 #include <QImage>
 #include <cerrno>
 #include <charconv>
@@ -253,13 +252,7 @@ int render(const std::string& file, const std::string& output, bool grid) {
     const map::Grid mass = openAndRedraw(file);
     QImage image(render::kFieldPixels, render::kFieldPixels, QImage::Format_RGB32);
     render::paintField(image, mass, render::ImageList(), grid);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) {
-        throw map::Error(map::ErrorNumber::DeviceIOError, output);
-    }
-    writeOutput(output, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    writeOutput(output, render::pngBytes(image));
     return kOk;
 }
 
