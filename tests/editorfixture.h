@@ -2,10 +2,14 @@
 #pragma once
 
 #include <QAction>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "editor/frmedit.h"
 #include "editor/picturebox.h"
@@ -35,26 +39,104 @@ struct Editor {
     std::unique_ptr<editor::frmEdit> window;
 };
 
+/** The message every modal window that no test expected is reported with. */
+inline constexpr char kUnexpectedModal[] = "unexpected modal window";
+
 /**
- * Waits, from inside whatever modal loop starts next, for a visible modal widget of type T,
- * then runs `action` on it. A single zero-time shot can fire before the dialog exists, so this
- * polls. Keep it until the modal call returns; `done` tells whether the action ran.
+ * Answers modal windows from inside whatever modal loop shows them. A single zero-time shot can
+ * fire before a dialog exists, so this polls. Each expected window is answered once by the
+ * first unanswered expectation of its type; any other modal window is reported with a warning
+ * (which the tests turn into a failure) and rejected at once, so that a test never waits out
+ * its time limit on a window nobody answers. Several may be alive at once: the oldest polls for
+ * all of them.
  */
-template <class T>
-struct WhenModal {
-    explicit WhenModal(std::function<void(T*)> action) {
-        timer->callOnTimeout([this, action = std::move(action)] {
-            auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (widget && widget->isVisible() && !done) {
-                done = true;
-                timer->stop();
-                action(widget);
-            }
-        });
-        timer->start(10);
+class Modals {
+public:
+    Modals() {
+        live().push_back(this);
+        timer_->callOnTimeout([this] { poll(); });
+        timer_->start(10);
     }
-    std::unique_ptr<QTimer> timer = std::make_unique<QTimer>();
-    bool done = false;
+    ~Modals() { std::erase(live(), this); }
+    Modals(const Modals&) = delete;
+    Modals& operator=(const Modals&) = delete;
+
+    /** Answers the next modal window of type T with `action`. */
+    template <class T>
+    Modals& expect(std::function<void(T*)> action, bool required = true) {
+        expected_.push_back({[action](QWidget* widget) {
+                                 T* typed = qobject_cast<T*>(widget);
+                                 if (typed != nullptr) {
+                                     action(typed);
+                                 }
+                                 return typed != nullptr;
+                             },
+                             required});
+        return *this;
+    }
+    /** Lets a modal window of type T come up, or not, and leaves it to its own end. */
+    template <class T>
+    Modals& allow() {
+        return expect<T>([](T*) {}, false);
+    }
+
+    /** True once every required window has been answered. */
+    bool allAnswered() const {
+        return std::all_of(expected_.begin(), expected_.end(),
+                           [](const Expected& e) { return e.done || !e.required; });
+    }
+
+private:
+    struct Expected {
+        std::function<bool(QWidget*)> answer;
+        bool required = true;
+        bool done = false;
+    };
+
+    static std::vector<Modals*>& live() {
+        static std::vector<Modals*> all;
+        return all;
+    }
+
+    void poll() {
+        if (live().front() != this) {
+            return;
+        }
+        if (answered_ != nullptr && !answered_->isVisible()) {
+            answered_ = nullptr;
+        }
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible() || modal == answered_) {
+            return;
+        }
+        // One showing of a window is answered once; the file dialog is shown again and again.
+        answered_ = modal;
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            QObject::connect(
+                dialog, &QDialog::finished, timer_.get(), [] { answered_ = nullptr; },
+                Qt::SingleShotConnection);
+        }
+        for (Modals* modals : live()) {
+            for (Expected& expected : modals->expected_) {
+                if (!expected.done && expected.answer(modal)) {
+                    expected.done = true;
+                    return;
+                }
+            }
+        }
+        const auto* box = qobject_cast<QMessageBox*>(modal);
+        qWarning("%s: %s \"%s\" %s", kUnexpectedModal, modal->metaObject()->className(),
+                 qPrintable(modal->windowTitle()), box ? qPrintable(box->text()) : "");
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    }
+
+    std::vector<Expected> expected_;
+    static inline QPointer<QWidget> answered_;
+    std::unique_ptr<QTimer> timer_ = std::make_unique<QTimer>();
 };
 
 }  // namespace korrin::test
