@@ -64,13 +64,8 @@ public:
     /** Answers the next modal window of type T with `action`. */
     template <class T>
     Modals& expect(std::function<void(T*)> action, bool required = true) {
-        expected_.push_back({[action](QWidget* widget) {
-                                 T* typed = qobject_cast<T*>(widget);
-                                 if (typed != nullptr) {
-                                     action(typed);
-                                 }
-                                 return typed != nullptr;
-                             },
+        expected_.push_back({[](QWidget* widget) { return qobject_cast<T*>(widget) != nullptr; },
+                             [action](QWidget* widget) { action(qobject_cast<T*>(widget)); },
                              required});
         return *this;
     }
@@ -88,7 +83,8 @@ public:
 
 private:
     struct Expected {
-        std::function<bool(QWidget*)> answer;
+        std::function<bool(QWidget*)> matches;
+        std::function<void(QWidget*)> answer;
         bool required = true;
         bool done = false;
     };
@@ -118,8 +114,18 @@ private:
         }
         for (Modals* modals : live()) {
             for (Expected& expected : modals->expected_) {
-                if (!expected.done && expected.answer(modal)) {
+                if (!expected.done && expected.matches(modal)) {
                     expected.done = true;
+                    // Answered from the event loop, not from this timer's own call, so that
+                    // the timer goes on polling in any modal loop the answer starts.
+                    QMetaObject::invokeMethod(
+                        timer_.get(),
+                        [answer = expected.answer, window = QPointer<QWidget>(modal)] {
+                            if (window != nullptr) {
+                                answer(window);
+                            }
+                        },
+                        Qt::QueuedConnection);
                     return;
                 }
             }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -33,9 +34,13 @@ QLineEdit* nameEdit(QFileDialog* dialog) {
     return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
 }
 
-// Types `name` into the file dialog's name box, then confirms or cancels at once: the dialog
-// lists its folder in the background and may offer another name if given the time.
+// Types `name` into the file dialog's name box, then confirms or cancels at once. A file the
+// dialog selected in its list (the offered name, once the folder is read) would win over the
+// typed name while the name box has no focus yet, as on a busy machine.
 void answer(QFileDialog* dialog, const QString& name, bool confirm = true) {
+    for (auto* view : dialog->findChildren<QAbstractItemView*>()) {
+        view->clearSelection();
+    }
     nameEdit(dialog)->setText(name);
     QDialog* asked = dialog;  // QFileDialog keeps its accept() protected
     confirm ? asked->accept() : asked->reject();
