@@ -11,10 +11,14 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
+#include "fieldaccessible.h"
 #include "loadprogress.h"
 #include "map/mapfile.h"
+#include "palettekeys.h"
 #include "picturebox.h"
 #include "render/fieldpainter.h"
 #include "version.h"
@@ -37,8 +41,10 @@ constexpr int kPanelWidth = pixels(3000);
 constexpr int kTimerInterval = 200;  // milliseconds
 constexpr int kPaletteButtons = map::kTileCount;
 
+constexpr int kNoButton = 0;
 constexpr int kLeftButton = 1;
 constexpr int kRightButton = 2;
+constexpr int kShiftKey = 1;
 
 const QString kLineBreak = QStringLiteral("\r\n");
 const QString kMapFilter = QStringLiteral("Map files | *.txt| All |*.*");
@@ -55,6 +61,7 @@ frmEdit::frmEdit() {
     createMenus();
     Form_Load();
     placeControls();
+    createKeyboardAccess();
 }
 
 void frmEdit::createControls() {
@@ -76,11 +83,14 @@ void frmEdit::createControls() {
     }
     connect(Toolbar1, &QToolBar::actionTriggered, this, [this](QAction* action) {
         const int button = static_cast<int>(Toolbar1->actions().indexOf(action)) + 1;
+        paletteKeys->setCurrent(button - 1);  // the keyboard comes back to the button last used
         guard([=, this] { Toolbar1_ButtonClick(button); });
     });
     addToolBar(Qt::TopToolBarArea, Toolbar1);
 
     setCentralWidget(new QWidget(this));
+    // Before the field exists: a screen reader asks for it as soon as it is made.
+    installFieldAccessibility();
     Picture1 = new PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     connect(Picture1, &PictureBox::mouseDown, this,
@@ -91,6 +101,9 @@ void frmEdit::createControls() {
             [this](int Button, int Shift, double X, double Y) {
                 guard([=, this] { Picture1_MouseMove(Button, Shift, X, Y); });
             });
+    connect(Picture1, &PictureBox::keyDown, this, [this](int KeyCode, int Shift) {
+        guard([=, this] { Picture1_KeyDown(KeyCode, Shift); });
+    });
 
     sBar = new QStatusBar(this);
     sBar->setObjectName(QStringLiteral("sBar"));
@@ -169,6 +182,21 @@ void frmEdit::placeControls() {
     }
 }
 
+// The second way in, for the keyboard and screen readers: the field is tab stop 0 and has the
+// focus at start, the palette is tab stop 1, and F10 opens the first menu as on Linux desktops.
+void frmEdit::createKeyboardAccess() {
+    paletteKeys = new PaletteKeys(Toolbar1);
+    setTabOrder(Picture1, paletteKeys->first());
+    Picture1->setFocus();
+
+    auto* f10 = new QAction(this);
+    f10->setObjectName(QStringLiteral("keyF10"));
+    f10->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(f10, &QAction::triggered, this,
+            [this] { menuBar()->setActiveAction(mnuFile->menuAction()); });
+    addAction(f10);
+}
+
 void frmEdit::Form_Load() {
     settings_.cellSize = map::kEditorSettings.cellSize;
     settings_.sizeFirst = map::kEditorSettings.sizeFirst;
@@ -180,12 +208,17 @@ void frmEdit::Form_Load() {
         const int picture = k - 1;  // 0: no picture
         buttons[k - 1]->setIcon(picture == 0 ? QIcon()
                                              : QIcon(QPixmap::fromImage(iList.picture(picture))));
+        // A name for screen readers only: the buttons show no caption and no tooltip.
+        Toolbar1->widgetForAction(buttons[k - 1])
+            ->setAccessibleName(picture == 0 ? QStringLiteral("Без плитки")
+                                             : tileName(picture - 1));
     }
 }
 
 void frmEdit::Timer1_Timer() {
     map::ApplyFixedCells(mass_);
     render::paintField(Picture1->image(), mass_, iList, mnuGrid->isChecked());
+    Picture1->setCellsShown(mass_);
     Picture1->update();
 }
 
@@ -202,6 +235,34 @@ void frmEdit::Picture1_MouseDown(int Button, int /*Shift*/, double X, double Y) 
 
 void frmEdit::Picture1_MouseMove(int Button, int /*Shift*/, double X, double Y) {
     pointAt(Button, X, Y);
+}
+
+// The keys act on the keyboard cell exactly as the mouse would at its centre: an arrow moves it
+// as a move with no button would, Shift with an arrow then paints, Space paints, Delete erases.
+void frmEdit::Picture1_KeyDown(int KeyCode, int Shift) {
+    QPoint cell = Picture1->keyboardCell();
+    const bool arrow = KeyCode == Qt::Key_Left || KeyCode == Qt::Key_Right ||
+                       KeyCode == Qt::Key_Up || KeyCode == Qt::Key_Down;
+    if (arrow) {
+        cell += KeyCode == Qt::Key_Left    ? QPoint(-1, 0)
+                : KeyCode == Qt::Key_Right ? QPoint(1, 0)
+                : KeyCode == Qt::Key_Up    ? QPoint(0, -1)
+                                           : QPoint(0, 1);
+        cell = QPoint(std::clamp(cell.x(), 1, map::kFieldSize),
+                      std::clamp(cell.y(), 1, map::kFieldSize));
+        Picture1->setKeyboardCell(cell);
+    }
+    const double X = (cell.x() - 1) * settings_.cellSize + settings_.cellSize / 2;
+    const double Y = (cell.y() - 1) * settings_.cellSize + settings_.cellSize / 2;
+    if (arrow) {
+        Picture1_MouseMove(kNoButton, Shift, X, Y);
+    }
+    if ((arrow && (Shift & kShiftKey) != 0) || KeyCode == Qt::Key_Space) {
+        Picture1_MouseDown(kLeftButton, Shift, X, Y);
+    }
+    if (KeyCode == Qt::Key_Delete || KeyCode == Qt::Key_Backspace) {
+        Picture1_MouseDown(kRightButton, Shift, X, Y);
+    }
 }
 
 // Both mouse events paint, erase and show the cell under the pointer.

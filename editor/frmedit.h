@@ -19,6 +19,7 @@ class QToolBar;
 
 namespace korrin::editor {
 
+class PaletteKeys;
 class PictureBox;
 
 /** The editor's one window: the palette, the field, the status read-out and the menus. */
@@ -38,6 +39,7 @@ public:
     void Toolbar1_ButtonClick(int button);
     void Picture1_MouseDown(int Button, int Shift, double X, double Y);
     void Picture1_MouseMove(int Button, int Shift, double X, double Y);
+    void Picture1_KeyDown(int KeyCode, int Shift);
     void mnuOpen_Click();
     void mnuSave_Click();
     void mnuExit_Click();
@@ -49,6 +51,7 @@ private:
     void createControls();
     void createMenus();
     void placeControls();
+    void createKeyboardAccess();
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption,
                          void (frmEdit::*handler)());
     void pointAt(int Button, double X, double Y);
@@ -67,6 +70,7 @@ private:
     render::ImageList iList;
 
     QToolBar* Toolbar1 = nullptr;
+    PaletteKeys* paletteKeys = nullptr;
     PictureBox* Picture1 = nullptr;
     QStatusBar* sBar = nullptr;
     QLabel* sBarPanel1 = nullptr;

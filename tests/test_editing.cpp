@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -112,6 +114,8 @@ private slots:
     void windowPicture();
     void mouse_data();
     void mouse();
+    void keyboard();
+    void screenReader();
     void openAndSave();
     void longLoadShowsProgressAndCancels();
     void clearAsksFirst();
@@ -322,6 +326,141 @@ void TestEditing::mouse() {
     }
     QCOMPARE(editor->mass(), expected);
     QCOMPARE(editor.control<QLabel>("Panel1")->text(), readOut);
+}
+
+// The palette and the field from the keyboard alone, as a user without a mouse works.
+void TestEditing::keyboard() {
+    Editor editor;
+    editor.timer()->stop();
+    QApplication::setActiveWindow(editor.window.get());
+    QCOMPARE(QApplication::focusWidget(), editor.picture());
+    const auto keys = [&](const QList<QKeyCombination>& combinations) {
+        for (QKeyCombination key : combinations) {
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        }
+    };
+    auto* toolbar = editor.control<QToolBar>("Toolbar1");
+    const auto button = [&](int k) { return toolbar->widgetForAction(toolbar->actions()[k - 1]); };
+    const auto readOut = [&] { return editor.control<QLabel>("Panel1")->text(); };
+    const QImage before = editor.picture()->grab().toImage();
+
+    keys({Qt::Key_Tab});  // the palette, at button 1
+    QCOMPARE(QApplication::focusWidget(), button(1));
+    keys({Qt::Key_End, Qt::Key_Left, Qt::Key_Left, Qt::Key_Space});  // button 8: left half
+    QCOMPARE(QApplication::focusWidget(), button(8));
+    keys({Qt::Key_Home, Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Return});
+    QCOMPARE(QApplication::focusWidget(), button(3));  // Enter chose the brick
+    keys({Qt::SHIFT | Qt::Key_Tab});
+    QCOMPARE(QApplication::focusWidget(), editor.picture());
+    QCOMPARE(editor.picture()->grab().toImage(), before);  // no frame before a key on the field
+
+    keys({Qt::Key_Right, Qt::Key_Right, Qt::Key_Down});
+    QCOMPARE(readOut(), QString("mass(3,2)=0"));
+    keys({Qt::Key_Space, Qt::SHIFT | Qt::Key_Down, Qt::SHIFT | Qt::Key_Down, Qt::Key_Up});
+    QCOMPARE(readOut(), QString("mass(3,3)=1"));
+    keys({Qt::Key_Delete, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Up, Qt::Key_Up,
+          Qt::Key_Up, Qt::Key_Space});  // stops at column 1, row 1
+    QCOMPARE(readOut(), QString("mass(1,1)=1"));
+    keys({Qt::Key_Tab, Qt::Key_Right, Qt::SHIFT | Qt::Key_Tab});  // back at button 4, not clicked
+    for (int i = 0; i < 14; ++i) {
+        keys({Qt::SHIFT | Qt::Key_Right});  // a stroke along row 1, ending at the edge
+    }
+    keys({Qt::Key_Tab, Qt::Key_Right, Qt::Key_Space, Qt::SHIFT | Qt::Key_Tab, Qt::Key_Backspace});
+    QCOMPARE(readOut(), QString("mass(13,1)=0"));
+    keys({Qt::Key_Down, Qt::Key_Space});
+    QCOMPARE(readOut(), QString("mass(13,2)=3"));  // the palette came back at 4: 5 is bushes
+
+    Grid expected;
+    for (int x = 1; x <= 12; ++x) {
+        expected(x, 1) = 1;
+    }
+    expected(3, 2) = expected(3, 4) = 1;  // (3, 3) painted by the stroke, then erased
+    expected(13, 2) = 3;
+    QCOMPARE(editor->mass(), expected);
+
+    // The frame marks the keyboard cell over the picture, never in it, until the mouse moves:
+    // one pixel of black round two of white.
+    editor->Timer1_Timer();
+    const QImage field = editor.picture()->image();
+    QImage framed = field;
+    const QRect cell(12 * 32, 32, 32, 32);
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const int inset =
+                std::min({x - cell.left(), cell.right() - x, y - cell.top(), cell.bottom() - y});
+            if (inset <= 2) {
+                framed.setPixel(x, y, inset == 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+            }
+        }
+    }
+    const auto shown = [&] {
+        return editor.picture()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QCOMPARE(shown(), framed);
+    QMouseEvent move(QEvent::MouseMove, QPoint(5, 5), editor.picture()->mapToGlobal(QPoint(5, 5)),
+                     kMove, kMove, {});
+    QApplication::sendEvent(editor.picture(), &move);
+    QCOMPARE(shown(), field);
+
+    keys({Qt::Key_F10});
+    QCOMPARE(editor->menuBar()->activeAction(), editor.control<QMenu>("mnuFile")->menuAction());
+    editor->menuBar()->setActiveAction(nullptr);
+}
+
+// What a screen reader finds: the names, roles, the table and its focused cell.
+void TestEditing::screenReader() {
+    Editor editor;
+    editor.timer()->stop();
+    QApplication::setActiveWindow(editor.window.get());
+    auto* toolbar = editor.control<QToolBar>("Toolbar1");
+    QStringList names;
+    for (QAction* action : toolbar->actions()) {
+        QAccessibleInterface* button =
+            QAccessible::queryAccessibleInterface(toolbar->widgetForAction(action));
+        QCOMPARE(button->role(), QAccessible::Button);
+        names << button->text(QAccessible::Name);
+    }
+    QCOMPARE(names,
+             (QStringList{"Без плитки", "Пустое поле", "Кирпичная стена", "Стальной блок", "Кусты",
+                          "Вода", "Кирпич: правая половина", "Кирпич: левая половина",
+                          "Кирпич: нижняя половина", "Кирпич: верхняя половина"}));
+
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(editor.picture());
+    QCOMPARE(field->role(), QAccessible::Table);
+    QCOMPARE(field->text(QAccessible::Name), QString("Карта"));
+    QCOMPARE(field->childCount(), 169);
+    QAccessibleTableInterface* table = field->tableInterface();
+    QVERIFY(table != nullptr);
+    QCOMPARE(table->rowCount(), 13);
+    QCOMPARE(table->columnCount(), 13);
+    const auto name = [&](int x, int y) {
+        return table->cellAt(y - 1, x - 1)->text(QAccessible::Name);
+    };
+    // A cell follows the grid as the redraw shows it, not before.
+    editor->mass()(3, 2) = 1;
+    QCOMPARE(name(3, 2), QString("Столбец 3, строка 2: Пустое поле"));
+    editor->Timer1_Timer();
+    QCOMPARE(name(3, 2), QString("Столбец 3, строка 2: Кирпичная стена"));
+    QCOMPARE(name(7, 13), QString("Столбец 7, строка 13: База"));
+    QAccessibleInterface* cell = table->cellAt(1, 2);
+    QCOMPARE(cell->role(), QAccessible::Cell);
+    QCOMPARE(field->indexOfChild(cell), 15);
+    QCOMPARE(field->child(15), cell);
+    QCOMPARE(
+        cell->tableCellInterface()->rowIndex() * 100 + cell->tableCellInterface()->columnIndex(),
+        102);
+    QCOMPARE(field->childAt(cell->rect().center().x(), cell->rect().center().y()), cell);
+
+    QCOMPARE(field->focusChild(), table->cellAt(0, 0));
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down}) {
+        QTest::keyClick(editor.picture(), key);
+    }
+    QCOMPARE(field->focusChild(), cell);
+    QVERIFY(cell->state().focused && !table->cellAt(0, 0)->state().focused);
+
+    QAccessibleInterface* panel =
+        QAccessible::queryAccessibleInterface(editor.control<QLabel>("Panel1"));
+    QCOMPARE(panel->text(QAccessible::Name), QString("mass(3,2)=1"));
 }
 
 // Open and Save through the dialog; a cancelled dialog changes nothing, after a confirmed one too.

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+class QToolBar;
+class QToolButton;
+
+namespace korrin::editor {
+
+/**
+ * Makes a toolbar's buttons one stop in the tab order, held by the button last used (the
+ * first until then): Left and Right move between the buttons, Home and End go to the first
+ * and the last, Space or Enter clicks the focused one.
+ */
+class PaletteKeys : public QObject {
+public:
+    explicit PaletteKeys(QToolBar* toolbar);
+
+    /** The toolbar's first button, where the tab order enters the palette. */
+    QToolButton* first() const { return buttons_.front(); }
+    /** Makes button `index` (from 0) the one that takes the focus, without moving the focus. */
+    void setCurrent(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void focusButton(int index);
+    void paintWithFocusFrame(QToolButton* button, QEvent* event);
+
+    QList<QToolButton*> buttons_;
+    int current_ = 0;
+    bool painting_ = false;
+};
+
+}  // namespace korrin::editor
