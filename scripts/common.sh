@@ -27,7 +27,7 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev zlib1g-dev fonts-dejavu-core help2man
     qt6-translations-l10n)
-TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file lintian tiled strace)
+TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file lintian tiled strace attr)
 
 # build_tree DIR [cmake options...]: configures DIR once, then builds it incrementally.
 build_tree() {

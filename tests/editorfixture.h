@@ -2,9 +2,11 @@
 #pragma once
 
 #include <QAction>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <QToolBar>
 #include <QtTest>
 #include <algorithm>
 #include <functional>
@@ -32,6 +34,55 @@ struct Editor {
     editor::PictureBox* picture() const { return control<editor::PictureBox>("Picture1"); }
     QTimer* timer() const { return control<QTimer>("Timer1"); }
     void trigger(const char* item) const { control<QAction>(item)->trigger(); }
+    QString readOut() const { return control<QLabel>("Panel1")->text(); }
+    QWidget* button(int k) const {
+        auto* toolbar = control<QToolBar>("Toolbar1");
+        return toolbar->widgetForAction(toolbar->actions()[k - 1]);
+    }
+    /** What Picture1 shows on screen. */
+    QImage shown() const {
+        return picture()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    /**
+     * Plays a script of mouse events and keys, separated by spaces: N clicks palette button N;
+     * Lx,y Rx,y and Cx,y press the left, right and middle button at pixel (x, y) of the field;
+     * Mx,y moves there with the buttons pressed so far held; "." releases them; anything else
+     * is a key, such as Tab, Shift+Right or Space, pressed on whatever has the focus.
+     */
+    void play(const QString& script) const {
+        Qt::MouseButtons held;
+        for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
+            const QStringList xy = step.mid(1).split(',');
+            const QPoint at = xy.size() == 2 ? QPoint(xy[0].toInt(), xy[1].toInt()) : QPoint();
+            const Qt::MouseButton press = xy.size() != 2   ? Qt::NoButton
+                                          : step[0] == 'L' ? Qt::LeftButton
+                                          : step[0] == 'R' ? Qt::RightButton
+                                          : step[0] == 'C' ? Qt::MiddleButton
+                                                           : Qt::NoButton;
+            if (step[0].isDigit()) {
+                QTest::mouseClick(button(step.toInt()), Qt::LeftButton);
+            } else if (press != Qt::NoButton) {
+                QTest::mousePress(picture(), press, {}, at);
+                held |= press;
+            } else if (step[0] == 'M' && xy.size() == 2) {
+                // QTest moves the pointer only while a button is held; a mouse sends moves always.
+                QMouseEvent move(QEvent::MouseMove, at, picture()->mapToGlobal(at), Qt::NoButton,
+                                 held, {});
+                QApplication::sendEvent(picture(), &move);
+            } else if (step == ".") {
+                for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+                    if (held.testFlag(b)) {
+                        QTest::mouseRelease(picture(), b);
+                    }
+                }
+                held = {};
+            } else {
+                const QKeyCombination key = QKeySequence::fromString(step)[0];
+                QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+            }
+        }
+    }
 
     /** Waits for the next redraw tick. */
     bool waitForTick() const { return QSignalSpy(timer(), &QTimer::timeout).wait(2000); }
