@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,7 +16,22 @@ namespace korrin::interop {
 enum class TiledFormat { Tmx, Json };
 
 /** The format a map file name asks for: .tmx gives TMX, .tmj or .json JSON, anything else none. */
-std::optional<TiledFormat> tiledFormatFor(std::string_view fileName);
+inline std::optional<TiledFormat> tiledFormatFor(std::string_view fileName) {
+    const auto dot = fileName.find_last_of("./");
+    if (dot == std::string_view::npos || fileName[dot] != '.') {
+        return std::nullopt;
+    }
+    std::string suffix(fileName.substr(dot + 1));
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (suffix == "tmx") {
+        return TiledFormat::Tmx;
+    }
+    if (suffix == "tmj" || suffix == "json") {
+        return TiledFormat::Json;
+    }
+    return std::nullopt;
+}
 
 /** The tileset image an exported map refers to, written in the map's folder. */
 inline constexpr std::string_view kTilesetImage = "korrin-tiles.png";

@@ -157,23 +157,6 @@ std::string json(const map::Grid& mass, const QString& image) {
 
 }  // namespace
 
-std::optional<TiledFormat> tiledFormatFor(std::string_view fileName) {
-    const auto dot = fileName.find_last_of("./");
-    if (dot == std::string_view::npos || fileName[dot] != '.') {
-        return std::nullopt;
-    }
-    std::string suffix(fileName.substr(dot + 1));
-    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (suffix == "tmx") {
-        return TiledFormat::Tmx;
-    }
-    if (suffix == "tmj" || suffix == "json") {
-        return TiledFormat::Json;
-    }
-    return std::nullopt;
-}
-
 void exportTiled(const map::Grid& mass, const std::string& fileName, const WriteFile& write) {
     const std::optional<TiledFormat> format = tiledFormatFor(fileName);
     if (!format) {

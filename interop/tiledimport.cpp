@@ -48,17 +48,11 @@ QByteArray readFile(const std::string& path) {
     QByteArray bytes;
     char block[65536];
     for (;;) {
-        const ssize_t got = ::read(file.get(), block, sizeof block);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw map::systemError(errno, path);
-        }
+        const std::size_t got = map::readSome(file.get(), block, sizeof block, path);
         if (got == 0) {
             return bytes;
         }
-        bytes.append(block, got);
+        bytes.append(block, static_cast<qsizetype>(got));
         if (static_cast<std::size_t>(bytes.size()) > kMaxFileBytes) {
             notAMap(path, "file is larger than 16 MiB");
         }

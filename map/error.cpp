@@ -12,10 +12,14 @@ std::string_view describe(ErrorNumber number) {
     switch (number) {
         case ErrorNumber::Overflow:
             return "Overflow";
+        case ErrorNumber::OutOfMemory:
+            return "Out of memory";
         case ErrorNumber::SubscriptOutOfRange:
             return "Subscript out of range";
         case ErrorNumber::TypeMismatch:
             return "Type mismatch";
+        case ErrorNumber::ErrorInLoadingDLL:
+            return "Error in loading DLL";
         case ErrorNumber::InternalError:
             return "Internal error";
         case ErrorNumber::BadFileName:

@@ -10,8 +10,10 @@ namespace korrin::map {
 /** The classic BASIC run-time error numbers this program can raise. */
 enum class ErrorNumber : int {
     Overflow = 6,
+    OutOfMemory = 7,
     SubscriptOutOfRange = 9,
     TypeMismatch = 13,
+    ErrorInLoadingDLL = 48,
     InternalError = 51,
     BadFileName = 52,
     FileNotFound = 53,

@@ -87,18 +87,13 @@ public:
         std::memmove(buffer_.data(), pos_, kept);
         pos_ = buffer_.data();
         end_ = buffer_.data() + kept;
-        ssize_t got = 0;
-        do {
-            got = ::read(fd_, buffer_.data() + kept, buffer_.size() - kept);
-        } while (got < 0 && errno == EINTR);
-        if (got < 0) {
-            throw systemError(errno, {});
-        }
+        const std::size_t got =
+            readSome(fd_, buffer_.data() + kept, buffer_.size() - kept, std::string());
         if (got == 0) {
             return false;
         }
         end_ += got;
-        bytesRead_ += static_cast<std::uint64_t>(got);
+        bytesRead_ += got;
         if (*progress_ && !(*progress_)(bytesRead_)) {
             throw Stopped{};
         }

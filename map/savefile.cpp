@@ -7,7 +7,9 @@
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <cstdio>
+#include <optional>
+#include <random>
 
 #include "error.h"
 #include "file.h"
@@ -39,74 +41,61 @@ std::string finalTarget(const std::string& path) {
     throw systemError(ELOOP, path);
 }
 
-mode_t newFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
+// A new file's mode: the kernel takes the user's umask off it when the file is created.
+constexpr mode_t kNewFileMode = 0666;
+constexpr int kNameTries = 100;
 
-// Removes the temporary file unless the rename has taken it.
+// A file of a fresh name beside the target, removed again unless the rename has taken it.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::string folder) : path_(std::move(folder) + "/.korrin-XXXXXX") {
-        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
+    explicit TemporaryFile(const std::string& folder) {
+        std::random_device random;
+        for (int attempt = 0; attempt < kNameTries && !file_.valid(); ++attempt) {
+            char name[16];
+            std::snprintf(name, sizeof name, ".korrin-%06x", random() & 0xffffff);
+            path_ = folder + "/" + name;
+            file_ = Descriptor(
+                ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
+            if (!file_.valid() && errno != EEXIST) {
+                break;
+            }
+        }
+        error_ = file_.valid() ? 0 : errno;
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        if (!renamed_ && fd_ != kNeverOpened) {
+        if (file_.valid() || (closed_ && !renamed_)) {
             ::unlink(path_.c_str());
         }
     }
 
-    bool opened() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
+    /** The errno of a failed creation, else 0. */
+    int error() const { return error_; }
+    int fd() const { return file_.get(); }
     const std::string& path() const { return path_; }
 
     int close() {
-        const int result = ::close(fd_);
-        fd_ = kClosed;
-        return result;
+        closed_ = true;
+        return file_.close();
     }
     void markRenamed() { renamed_ = true; }
 
 private:
-    static constexpr int kNeverOpened = -1;
-    static constexpr int kClosed = -2;
     std::string path_;
-    int fd_ = kNeverOpened;
+    Descriptor file_;
+    int error_ = 0;
+    bool closed_ = false;
     bool renamed_ = false;
 };
 
-void writeAll(int fd, std::string_view bytes, const std::string& path) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            throw systemError(errno, path);
-        }
-        if (written == 0) {
-            throw systemError(ENOSPC, path);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 void syncFolder(const std::string& folder, const std::string& path) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    const Descriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!handle.valid()) {
         return;  // the rename has happened; a folder we cannot open cannot be synced either
     }
-    const int result = ::fsync(fd);
-    const int error = errno;
-    ::close(fd);
-    if (result != 0 && error != EINVAL && error != EROFS) {
-        throw systemError(error, path);
+    if (::fsync(handle.get()) != 0 && errno != EINVAL && errno != EROFS) {
+        throw systemError(errno, path);
     }
 }
 
@@ -119,14 +108,16 @@ bool renameKeepsEverything(int fd, const struct stat& existing, const std::strin
            ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-void replaceByRename(const std::string& target, std::string_view bytes, mode_t mode,
+// `mode` is the mode of the file replaced; a new file keeps the one it was created with.
+void replaceByRename(const std::string& target, std::string_view bytes, std::optional<mode_t> mode,
                      const std::string& path) {
     const std::string folder = folderOf(target);
     TemporaryFile temporary(folder);
-    if (!temporary.opened()) {
-        throw errno == ENOENT ? Error(ErrorNumber::PathNotFound, path) : systemError(errno, path);
+    if (temporary.error() != 0) {
+        throw temporary.error() == ENOENT ? Error(ErrorNumber::PathNotFound, path)
+                                          : systemError(temporary.error(), path);
     }
-    if (::fchmod(temporary.fd(), mode) != 0) {
+    if (mode && ::fchmod(temporary.fd(), *mode) != 0) {
         throw systemError(errno, path);
     }
     writeAll(temporary.fd(), bytes, path);
@@ -166,17 +157,17 @@ void saveFile(const std::string& path, std::string_view bytes) {
         if (errno != ENOENT) {
             throw systemError(errno, path);
         }
-        replaceByRename(target, bytes, newFileMode(), path);
+        replaceByRename(target, bytes, std::nullopt, path);
         return;
     }
     // The kernel decides whether the user may write the file; nothing changes when it refuses.
     // A FIFO without a reader, or a folder, is refused here too; any other non-regular file
     // is refused once it is open, before a byte is written.
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const int fd = file.get();
     if (fd < 0) {
         throw systemError(errno, path);
     }
-    const Descriptor file(fd);
     if (::fstat(fd, &existing) != 0) {
         throw systemError(errno, path);
     }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,8 +10,11 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "cli/cli.h"
 #include "qtfiles.h"
 #include "version.h"
+
+extern "C" const korrin::cli::QtCommands* korrin_qt_commands();
 
 using namespace korrin;
 using korrin::test::readFile;
@@ -119,7 +123,6 @@ QList<Transcript> readTranscript(const QString& path) {
 
 }  // namespace
 
-
 class TestCli : public QObject {
     Q_OBJECT
 
@@ -128,6 +131,8 @@ private slots:
     void cleanup();
     void transcript_data();
     void transcript();
+    void inProcess_data();
+    void inProcess();
     void importFixtures_data();
     void importFixtures();
     void tiledReadsAndWritesTheExport_data() {
@@ -147,7 +152,8 @@ private:
 // may run it.
 void TestCli::init() {
     dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir(dir_->path()).mkdir("w") && QFile::copy(KORRIN_MAP_PATH, dir_->filePath("K")));
+    // Linked, not copied: korrin-map finds its Qt module beside the program itself.
+    QVERIFY(QDir(dir_->path()).mkdir("w") && QFile::link(KORRIN_MAP_PATH, dir_->filePath("K")));
     QVERIFY(::chmod(dir_->path().toLocal8Bit(), 0755) == 0);
     ::setenv("K", dir_->filePath("K").toLocal8Bit(), 1);
     const QDir files(KORRIN_TESTS_DIR "/cli/files");
@@ -173,7 +179,7 @@ void TestCli::transcript() {
     QFETCH(Transcript, row);
     const QStringList given = QDir(KORRIN_TESTS_DIR "/cli/files").entryList(QDir::Files);
     QDir(dir_->path()).mkdir("bin");
-    QVERIFY(QFile::copy(KORRIN_MAP_PATH, dir_->filePath("bin/korrin-map")));
+    QVERIFY(QFile::link(KORRIN_MAP_PATH, dir_->filePath("bin/korrin-map")));
     // As root, the rows save as nobody, in a folder given to it, into files made by root.
     const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;  // group nogroup
     if (::geteuid() == 0 && nobody == nullptr) {
@@ -212,6 +218,59 @@ void TestCli::transcript() {
         QCOMPARE(QImage(dir_->filePath("w/" + name)).convertToFormat(QImage::Format_RGB32),
                  QImage(KORRIN_TESTS_DIR "/cli/expected/" + expected)
                      .convertToFormat(QImage::Format_RGB32));
+    }
+}
+
+// The transcript's plain korrin-map commands once more, as calls of the library in this process.
+void TestCli::inProcess_data() {
+    QTest::addColumn<Transcript>("row");
+    const QRegularExpression plain(R"(^korrin-map( ('[^']*'|[^ ;|&$<>'"()\\]+))*$)");
+    for (const Transcript& row : readTranscript(KORRIN_TESTS_DIR "/cli/transcript.txt")) {
+        if (plain.match(QString::fromUtf8(row.command)).hasMatch()) {
+            QTest::newRow(row.command.constData()) << row;
+        }
+    }
+}
+
+void TestCli::inProcess() {
+    QFETCH(Transcript, row);
+    static const cli::QtCommands* qt = korrin_qt_commands();
+    cli::setQtCommands(qt);
+    std::vector<std::string> words;
+    for (const QString& word :
+         QString::fromUtf8(row.command).split(QRegularExpression(" (?=(?:[^']*'[^']*')*[^']*$)"))) {
+        words.push_back(QString(word).remove('\'').toStdString());
+    }
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    // Standard input, output and error as the shell would give them, for the call only.
+    std::fflush(stdout);
+    const int saved[] = {::dup(0), ::dup(1), ::dup(2)};
+    const std::string io = dir_->path().toStdString() + "/";
+    const auto redirect = [](int fd, const std::string& path, int flags) {
+        const int opened = ::open(path.c_str(), flags, 0644);
+        ::dup2(opened, fd);
+        ::close(opened);
+    };
+    redirect(0, "/dev/null", O_RDONLY);
+    redirect(1, io + "out", O_WRONLY | O_CREAT | O_TRUNC);
+    redirect(2, io + "err", O_WRONLY | O_CREAT | O_TRUNC);
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(dir_->filePath("w"));
+    const int status = cli::runTool(static_cast<int>(argv.size()), argv.data());
+    QDir::setCurrent(here);
+    for (int fd = 0; fd < 3; ++fd) {
+        ::dup2(saved[fd], fd);
+        ::close(saved[fd]);
+    }
+    QCOMPARE(readFile(dir_->filePath("out")), row.out);
+    QCOMPARE(readFile(dir_->filePath("err")), row.err);
+    QCOMPARE(status, row.status);
+    for (auto [name, bytes] : row.files.asKeyValueRange()) {
+        QVERIFY2(bytes.isNull() || readFile(dir_->filePath("w/" + name)) == bytes,
+                 qPrintable(name));
     }
 }
 

@@ -15,7 +15,7 @@ info="$(dpkg-deb --info "$deb")"
 grep -q '^ Depends:.*libqt6widgets6' <<< "$info" || fail "Depends lacks Qt"
 grep -q '^ Recommends:.*qt6-translations-l10n' <<< "$info" || fail "no Qt texts"
 files="$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)"
-[ "$files" = "$(printf './usr/%s\n' bin/korrin-editor bin/korrin-map \
+[ "$files" = "$(printf './usr/%s\n' bin/korrin-editor bin/korrin-map "lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/korrin-editor/korrin-map-qt.so" \
     share/applications/org.korrin.Editor.desktop share/doc/korrin-editor/changelog.gz \
     share/doc/korrin-editor/copyright \
     share/icons/hicolor/{128x128,256x256,32x32,48x48,64x64}/apps/org.korrin.Editor.png \
@@ -27,6 +27,10 @@ dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/org.korrin.Editor.desktop"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.korrin.Editor.metainfo.xml" > /dev/null
 [ "$("$work/root/usr/bin/korrin-map" --version)" = "korrin-map $version" ] || fail "wrong version"
+# render needs the Qt module, found from the program's own place.
+printf ' 13 \r\n 13 \r\n' > "$work/map.txt"
+for _ in $(seq 13); do printf '0000000000000\r\n' >> "$work/map.txt"; done
+"$work/root/usr/bin/korrin-map" render "$work/map.txt" -o "$work/map.png" || fail "no render"
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 "$work/root/usr/bin/korrin-editor" > /dev/null 2>&1 || status=$?
 [ "$status" -eq 124 ] || fail "the packaged editor did not keep running (exit $status)"

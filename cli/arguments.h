@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korrin::cli {
+
+/** The command line as bytes: file names are passed on exactly as the shell gave them. */
+struct Arguments {
+    std::string command;
+    std::vector<std::string> files;
+    bool hasOutput = false;
+    std::string output;
+    bool grid = false;
+    bool help = false;
+    bool version = false;
+};
+
+/** A command line korrin-map cannot take; `message` says why. */
+struct UsageError {
+    std::string message;
+};
+
+/** Reads the options and arguments after argv[0]; throws UsageError. */
+Arguments parseArguments(int argc, char* argv[]);
+
+/** What --help prints after its usage line. */
+extern const std::string_view kDescription;
+
+}  // namespace korrin::cli

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "map/grid.h"
+
+namespace korrin::cli {
+
+inline constexpr int kOk = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kUsage = 2;
+
+/** The commands that need Qt: loaded from a module only when one of them runs. */
+struct QtCommands {
+    /** The field of `mass` as the editor shows it, as PNG bytes. */
+    std::string (*renderPng)(const map::Grid& mass, bool grid);
+    /** Writes `mass` as a Tiled map to `output`, with its tileset picture beside it. */
+    void (*exportTiled)(const map::Grid& mass, const std::string& output);
+    /** Reads the grid from a map edited in Tiled. */
+    map::Grid (*importTiled)(const std::string& file);
+};
+
+/**
+ * Uses `commands` instead of loading the Qt module: for a program that links them itself,
+ * such as the tests.
+ */
+void setQtCommands(const QtCommands* commands);
+
+/**
+ * Runs korrin-map with its command line and returns its exit status: 0 when every file
+ * loaded, 1 when one failed, 2 for a usage error. Whatever goes wrong ends in one line on
+ * standard error, never in an abort.
+ */
+int runTool(int argc, char* argv[]);
+
+}  // namespace korrin::cli
