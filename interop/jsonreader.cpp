@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "tiledpieces.h"
+
+namespace korrin::interop {
+
+namespace {
+
+QJsonObject jsonRoot(const QByteArray& bytes, const std::string& path) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        notAMap(path, toStd(QStringLiteral("malformed JSON at offset %1: %2")
+                                .arg(error.offset)
+                                .arg(error.errorString())));
+    }
+    if (!document.isObject()) {
+        notAMap(path, "not a Tiled JSON document");
+    }
+    return document.object();
+}
+
+Layer jsonLayer(const QJsonObject& object, const std::string& path) {
+    Layer layer;
+    layer.chunked = object.contains(QStringLiteral("chunks"));
+    layer.encoding = object.value(QStringLiteral("encoding")).toString();
+    layer.compression = object.value(QStringLiteral("compression")).toString();
+    const QJsonValue data = object.value(QStringLiteral("data"));
+    layer.listed = data.isArray();
+    if (data.isString()) {
+        layer.text = data.toString().toUtf8();
+    }
+    for (const QJsonValue& value : data.toArray()) {
+        const double gid = value.toDouble(-1);
+        if (gid < 0 || gid > UINT32_MAX ||
+            gid != static_cast<double>(static_cast<std::int64_t>(gid))) {
+            notAMap(path, "layer data holds something that is not a gid");
+        }
+        layer.gids.push_back(static_cast<std::uint32_t>(gid));
+    }
+    return layer;
+}
+
+void findJsonLayer(const QJsonArray& layers, TiledMap& tiled, const std::string& path) {
+    for (const QJsonValue& value : layers) {
+        const QJsonObject layer = value.toObject();
+        if (tiled.layer || !layer.value(QStringLiteral("visible")).toBool(true)) {
+            continue;
+        }
+        const QString type = layer.value(QStringLiteral("type")).toString();
+        if (type == u"group") {
+            findJsonLayer(layer.value(QStringLiteral("layers")).toArray(), tiled, path);
+        } else if (type == u"tilelayer") {
+            tiled.layer = jsonLayer(layer, path);
+        }
+    }
+}
+
+}  // namespace
+
+TiledMap readJsonMap(const QByteArray& bytes, const std::string& path) {
+    const QJsonObject root = jsonRoot(bytes, path);
+    TiledMap tiled;
+    tiled.orientation = root.value(QStringLiteral("orientation")).toString(tiled.orientation);
+    tiled.width = root.value(QStringLiteral("width")).toInt();
+    tiled.height = root.value(QStringLiteral("height")).toInt();
+    tiled.infinite = root.value(QStringLiteral("infinite")).toBool();
+    for (const QJsonValue& value : root.value(QStringLiteral("tilesets")).toArray()) {
+        const QJsonObject tileset = value.toObject();
+        const qint64 firstGid = tileset.value(QStringLiteral("firstgid")).toInteger();
+        tiled.tilesets.push_back(
+            {firstGid > 0 && firstGid <= UINT32_MAX ? static_cast<std::uint32_t>(firstGid) : 0,
+             tileset.value(QStringLiteral("name")).toString(),
+             tileset.value(QStringLiteral("source")).toString()});
+    }
+    findJsonLayer(root.value(QStringLiteral("layers")).toArray(), tiled, path);
+    return tiled;
+}
+
+QString readJsonTilesetName(const QByteArray& bytes, const std::string& path) {
+    return jsonRoot(bytes, path).value(QStringLiteral("name")).toString();
+}
+
+}  // namespace korrin::interop

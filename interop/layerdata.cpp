@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+#include <zlib.h>
+
+#include <QList>
+#include <new>
+
+#include "tiledpieces.h"
+
+namespace korrin::interop {
+
+namespace {
+
+std::vector<std::uint32_t> csvGids(const QByteArray& text, const std::string& path) {
+    std::vector<std::uint32_t> gids;
+    for (const QByteArray& field : text.split(',')) {
+        bool ok = false;
+        gids.push_back(field.trimmed().toUInt(&ok));
+        if (!ok) {
+            notAMap(path, "layer data is not CSV of gids");
+        }
+    }
+    return gids;
+}
+
+QByteArray inflated(const QByteArray& compressed, int windowBits, const std::string& path) {
+    z_stream stream{};
+    if (inflateInit2(&stream, windowBits) != Z_OK) {
+        throw std::bad_alloc();
+    }
+    // One byte more than a full layer, so that longer data shows as not ending in time.
+    QByteArray out(kCells * 4 + 1, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.constData()));
+    stream.avail_in = static_cast<uInt>(compressed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int status = inflate(&stream, Z_FINISH);
+    out.resize(out.size() - static_cast<qsizetype>(stream.avail_out));
+    inflateEnd(&stream);
+    if (status != Z_STREAM_END) {
+        notAMap(path, out.size() > kCells * 4
+                          ? "layer holds more than " + std::to_string(kCells) + " cells"
+                          : "compressed layer data is damaged");
+    }
+    return out;
+}
+
+std::vector<std::uint32_t> base64Gids(const Layer& layer, const std::string& path) {
+    const auto decoded = QByteArray::fromBase64Encoding(layer.text.trimmed(),
+                                                        QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) {
+        notAMap(path, "layer data is not base64");
+    }
+    QByteArray bytes;
+    if (layer.compression.isEmpty()) {
+        bytes = *decoded;
+    } else if (layer.compression == u"zlib") {
+        bytes = inflated(*decoded, MAX_WBITS, path);
+    } else if (layer.compression == u"gzip") {
+        bytes = inflated(*decoded, MAX_WBITS + 16, path);
+    } else {
+        notAMap(path, toStd(QStringLiteral("%1 compression is not supported, only zlib and gzip")
+                                .arg(layer.compression)));
+    }
+    if (bytes.size() % 4 != 0) {
+        notAMap(path, "base64 layer data is not whole gids");
+    }
+    std::vector<std::uint32_t> gids;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    for (qsizetype i = 0; i < bytes.size(); i += 4) {
+        gids.push_back(data[i] | data[i + 1] << 8 | data[i + 2] << 16 |
+                       static_cast<std::uint32_t>(data[i + 3]) << 24);
+    }
+    return gids;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> layerGids(const Layer& layer, const std::string& path) {
+    if (layer.chunked) {
+        notAMap(path, "map is infinite");
+    }
+    if (layer.listed) {
+        return layer.gids;
+    }
+    if (layer.encoding == u"csv") {
+        return csvGids(layer.text, path);
+    }
+    if (layer.encoding == u"base64") {
+        return base64Gids(layer, path);
+    }
+    notAMap(path, "layer data is neither CSV nor base64");
+}
+
+}  // namespace korrin::interop
