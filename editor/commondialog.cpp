@@ -27,7 +27,7 @@ QString initialFolder(const QString& programFolder) {
     if (QFileInfo(programFolder).isWritable()) {
         return programFolder;
     }
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
         return documents;
     }

@@ -252,8 +252,9 @@ void frmEdit::Picture1_KeyDown(int KeyCode, int Shift) {
                       std::clamp(cell.y(), 1, map::kFieldSize));
         Picture1->setKeyboardCell(cell);
     }
-    const double X = (cell.x() - 1) * settings_.cellSize + settings_.cellSize / 2;
-    const double Y = (cell.y() - 1) * settings_.cellSize + settings_.cellSize / 2;
+    const double half = settings_.cellSize / 2.0;
+    const double X = (cell.x() - 1) * settings_.cellSize + half;
+    const double Y = (cell.y() - 1) * settings_.cellSize + half;
     if (arrow) {
         Picture1_MouseMove(kNoButton, Shift, X, Y);
     }

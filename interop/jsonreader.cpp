@@ -33,7 +33,7 @@ Layer jsonLayer(const QJsonObject& object, const std::string& path) {
     if (data.isString()) {
         layer.text = data.toString().toUtf8();
     }
-    for (const QJsonValue& value : data.toArray()) {
+    for (const auto& value : data.toArray()) {
         const double gid = value.toDouble(-1);
         if (gid < 0 || gid > UINT32_MAX ||
             gid != static_cast<double>(static_cast<std::int64_t>(gid))) {
@@ -45,7 +45,7 @@ Layer jsonLayer(const QJsonObject& object, const std::string& path) {
 }
 
 void findJsonLayer(const QJsonArray& layers, TiledMap& tiled, const std::string& path) {
-    for (const QJsonValue& value : layers) {
+    for (const auto& value : layers) {
         const QJsonObject layer = value.toObject();
         if (tiled.layer || !layer.value(QStringLiteral("visible")).toBool(true)) {
             continue;
@@ -68,7 +68,7 @@ TiledMap readJsonMap(const QByteArray& bytes, const std::string& path) {
     tiled.width = root.value(QStringLiteral("width")).toInt();
     tiled.height = root.value(QStringLiteral("height")).toInt();
     tiled.infinite = root.value(QStringLiteral("infinite")).toBool();
-    for (const QJsonValue& value : root.value(QStringLiteral("tilesets")).toArray()) {
+    for (const auto& value : root.value(QStringLiteral("tilesets")).toArray()) {
         const QJsonObject tileset = value.toObject();
         const qint64 firstGid = tileset.value(QStringLiteral("firstgid")).toInteger();
         tiled.tilesets.push_back(

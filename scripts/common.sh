@@ -29,12 +29,11 @@ BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev zlib1g-dev fonts-dejavu-co
     qt6-translations-l10n)
 TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file lintian tiled strace attr)
 
-# build_tree DIR [cmake options...]: configures DIR once, then builds it incrementally.
-build_tree() {
-    local dir="$1"
-    shift
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+# build_preset NAME: configures build/NAME from CMakePresets.json once, then builds it
+# incrementally.
+build_preset() {
+    if [ ! -f "$ROOT/build/$1/CMakeCache.txt" ]; then
+        (cd "$ROOT" && cmake --preset "$1")
     fi
-    cmake --build "$dir" --parallel "$JOBS"
+    (cd "$ROOT" && cmake --build --preset "$1" --parallel "$JOBS")
 }

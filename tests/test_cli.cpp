@@ -133,6 +133,7 @@ private slots:
     void transcript();
     void inProcess_data();
     void inProcess();
+    void edgeReportsEveryFailure();
     void importFixtures_data();
     void importFixtures();
     void tiledReadsAndWritesTheExport_data() {
@@ -146,6 +147,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::string folder() const { return dir_->filePath("w").toStdString(); }
     Run sh(const std::string& command) const { return ::sh(folder(), command); }
+    Run runInProcess(const QByteArray& command) const;
 };
 
 // The rows' folder w with the files of cli/files, and beside it korrin-map, where any saver
@@ -232,20 +234,18 @@ void TestCli::inProcess_data() {
     }
 }
 
-void TestCli::inProcess() {
-    QFETCH(Transcript, row);
-    static const cli::QtCommands* qt = korrin_qt_commands();
-    cli::setQtCommands(qt);
+// Runs korrin-map's library in this process on `command`, a line of plain or single-quoted
+// words, in the folder w, with standard input, output and error as the shell would give them.
+Run TestCli::runInProcess(const QByteArray& command) const {
     std::vector<std::string> words;
     for (const QString& word :
-         QString::fromUtf8(row.command).split(QRegularExpression(" (?=(?:[^']*'[^']*')*[^']*$)"))) {
+         QString::fromUtf8(command).split(QRegularExpression(" (?=(?:[^']*'[^']*')*[^']*$)"))) {
         words.push_back(QString(word).remove('\'').toStdString());
     }
     std::vector<char*> argv;
     for (std::string& word : words) {
         argv.push_back(word.data());
     }
-    // Standard input, output and error as the shell would give them, for the call only.
     std::fflush(stdout);
     const int saved[] = {::dup(0), ::dup(1), ::dup(2)};
     const std::string io = dir_->path().toStdString() + "/";
@@ -265,13 +265,42 @@ void TestCli::inProcess() {
         ::dup2(saved[fd], fd);
         ::close(saved[fd]);
     }
-    QCOMPARE(readFile(dir_->filePath("out")), row.out);
-    QCOMPARE(readFile(dir_->filePath("err")), row.err);
-    QCOMPARE(status, row.status);
+    return {status, readFile(dir_->filePath("out")), readFile(dir_->filePath("err"))};
+}
+
+void TestCli::inProcess() {
+    QFETCH(Transcript, row);
+    cli::setQtCommands(korrin_qt_commands());
+    const Run run = runInProcess(row.command);
+    QCOMPARE(run.out, row.out);
+    QCOMPARE(run.err, row.err);
+    QCOMPARE(run.status, row.status);
     for (auto [name, bytes] : row.files.asKeyValueRange()) {
         QVERIFY2(bytes.isNull() || readFile(dir_->filePath("w/" + name)) == bytes,
                  qPrintable(name));
     }
+}
+
+// Whatever a command throws ends in one error line and status 1, and writes nothing.
+void TestCli::edgeReportsEveryFailure() {
+    static const cli::QtCommands failing{
+        [](const map::Grid&, bool) -> std::string { throw std::bad_alloc(); },
+        [](const map::Grid&, const std::string&) { throw std::runtime_error("a fault"); },
+        [](const std::string&) -> map::Grid { throw 42; },
+    };
+    cli::setQtCommands(&failing);
+    const auto failed = [&](const QByteArray& command) {
+        const Run run = runInProcess(command);
+        return QByteArray::number(run.status) + ' ' + run.out + run.err;
+    };
+    QCOMPARE(failed("korrin-map render level.txt -o out.png"),
+             "1 level.txt: error 7: Out of memory\n");
+    QCOMPARE(failed("korrin-map export level.txt -o out.tmx"),
+             "1 level.txt: error 51: Internal error\n");
+    QCOMPARE(failed("korrin-map import level.tmx -o out.txt"),
+             "1 level.tmx: error 51: Internal error\n");
+    QCOMPARE(QDir(dir_->filePath("w")).entryList({"out.*"}, QDir::Files), QStringList());
+    cli::setQtCommands(nullptr);
 }
 
 // Each map in import/ with NAME.expect beside it: the map file it imports as, or the error line.
