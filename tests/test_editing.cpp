@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -330,6 +331,10 @@ void TestEditing::screenReader() {
     const auto* place = cell->tableCellInterface();
     QCOMPARE(QPoint(place->columnIndex(), place->rowIndex()), QPoint(2, 1));
     QCOMPARE(field->childAt(cell->rect().center().x(), cell->rect().center().y()), cell);
+    const QPoint corner = table->cellAt(12, 12)->rect().bottomRight();
+    QCOMPARE(field->childAt(corner.x(), corner.y()), table->cellAt(12, 12));
+    QCOMPARE(field->childAt(corner.x() + 1, corner.y()), nullptr);
+    QCOMPARE(cell->indexOfChild(field), -1);
 
     QCOMPARE(field->focusChild(), table->cellAt(0, 0));
     editor.play("Right Right Down");
@@ -350,13 +355,18 @@ void TestEditing::openAndSave() {
     korrin::test::writeFile(other, QByteArray(korrin::test::kBrickMap).replace('1', '4'));
     Editor editor;
     editor.timer()->stop();  // a tick would impose the fixed cells between the steps
-    QStringList seen;        // title, filters, folder and offered name of each dialog shown
+    // A dialog that is not sent to its folder would show this one.
+    const auto restore = qScopeGuard([here = QDir::currentPath()] { QDir::setCurrent(here); });
+    QDir::setCurrent(dir.path());
+    QStringList seen;  // title, filters, folder and offered name of each dialog shown
     // Presses Ctrl with `key`, notes what the dialog shows, then answers it with `name`.
     const auto use = [&](Qt::Key key, const QString& name, bool confirm = true) {
         Modals modals;
         modals.expect<QFileDialog>([&](QFileDialog* dialog) {
-            seen << dialog->windowTitle() << dialog->nameFilters().join('|')
-                 << dialog->directory().absolutePath() << nameEdit(dialog)->text();
+            seen << dialog->windowTitle() +
+                        (dialog->acceptMode() == QFileDialog::AcceptSave ? " (save)" : " (open)")
+                 << dialog->nameFilters().join('|') << dialog->directory().absolutePath()
+                 << nameEdit(dialog)->text();
             answer(dialog, name, confirm);
         });
         QApplication::setActiveWindow(editor.window.get());  // back from the last dialog
@@ -389,8 +399,8 @@ void TestEditing::openAndSave() {
              (QStringList{"level", "other.txt", "уровень 1.txt"}));
     const QString filters = "Map files ( *.txt)|All (*)";
     const QString folder = QCoreApplication::applicationDirPath();  // then the last file's
-    const QString open = "Выберите файл карты";
-    const QString save = "Укажите имя для файла";
+    const QString open = "Выберите файл карты (open)";
+    const QString save = "Укажите имя для файла (save)";
     const QString name = "уровень 1.txt";
     QCOMPARE(seen,
              (QStringList{open, filters, folder,     "",      open, filters, dir.path(), name,
