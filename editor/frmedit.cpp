@@ -206,8 +206,7 @@ void frmEdit::Form_Load() {
     const QList<QAction*> buttons = Toolbar1->actions();
     for (int k = 1; k <= kPaletteButtons; ++k) {
         const int picture = k - 1;  // 0: no picture
-        buttons[k - 1]->setIcon(picture == 0 ? QIcon()
-                                             : QIcon(QPixmap::fromImage(iList.picture(picture))));
+        buttons[k - 1]->setIcon(picture == 0 ? QIcon() : render::crispIcon(iList.picture(picture)));
         // A name for screen readers only: the buttons show no caption and no tooltip.
         Toolbar1->widgetForAction(buttons[k - 1])
             ->setAccessibleName(picture == 0 ? QStringLiteral("Без плитки")

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "imagelist.h"
 
+#include <QPixmap>
+
 #include "map/error.h"
 
 namespace korrin::render {
@@ -19,6 +21,18 @@ const QImage& ImageList::picture(int number) const {
         throw map::Error(map::ErrorNumber::SubscriptOutOfRange);
     }
     return pictures_[number - 1];
+}
+
+QIcon crispIcon(const QImage& picture) {
+    QIcon icon;
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        const QSize size = (QSizeF(picture.size()) * ratio).toSize();
+        QPixmap pixmap =
+            QPixmap::fromImage(picture.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        pixmap.setDevicePixelRatio(ratio);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 }  // namespace korrin::render

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <array>
 
@@ -26,5 +27,12 @@ public:
 private:
     std::array<QImage, map::kTileCount> pictures_;
 };
+
+/**
+ * `picture` as an icon that stays pixel art on every screen: for device pixel ratios 1, 1.25,
+ * 1.5, 2 and 3 its pixels are repeated to the screen's pixels, never smoothed, so a palette
+ * button shows exactly its tile's colours.
+ */
+QIcon crispIcon(const QImage& picture);
 
 }  // namespace korrin::render

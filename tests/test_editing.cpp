@@ -104,6 +104,7 @@ private slots:
     void init() { QTest::failOnWarning(QRegularExpression(korrin::test::kUnexpectedModal)); }
     void startUp();
     void windowPicture();
+    void paletteStaysCrisp();
     void mouse_data();
     void mouse();
     void keyboard();
@@ -176,6 +177,31 @@ void TestEditing::windowPicture() {
     editor.trigger("mnuGrid");
     editor->Timer1_Timer();
     QCOMPARE(editor.shown(), fieldPicture(expected, false, background));
+}
+
+// At any screen scale a palette button shows its tile's own colours and no blend of them: all
+// its colours are the tile's or those of the blank button's frame. CTest runs this at 1.5x and 2x.
+void TestEditing::paletteStaysCrisp() {
+    Editor editor;
+    const auto colours = [](const QImage& image) {
+        QSet<QRgb> found;
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < rgb.height(); ++y) {
+            for (int x = 0; x < rgb.width(); ++x) {
+                found.insert(rgb.pixel(x, y));
+            }
+        }
+        return found;
+    };
+    const QSet<QRgb> frame = colours(editor.button(1)->grab().toImage());
+    for (int k = 2; k <= 10; ++k) {
+        const QSet<QRgb> tile = colours(tilePicture(k - 1));
+        const QSet<QRgb> shown = colours(editor.button(k)->grab().toImage());
+        QVERIFY2((shown - frame - tile).isEmpty() && (tile - shown).isEmpty(),
+                 qPrintable(QString("button %1: %2 colours of its own")
+                                .arg(k)
+                                .arg((shown - frame - tile).size())));
+    }
 }
 
 void TestEditing::mouse_data() {
