@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "savefile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <random>
 
@@ -45,27 +48,49 @@ std::string finalTarget(const std::string& path) {
 constexpr mode_t kNewFileMode = 0666;
 constexpr int kNameTries = 100;
 
-// A file of a fresh name beside the target, removed again unless the rename has taken it.
+constexpr char kHiddenPrefix[] = ".korrin-";
+
+// A fresh hidden name beside the target, for a file that is about to be renamed over it. It
+// carries the saver's process id, so that a later save can tell a leftover of a saver that
+// died from the file of one still at work.
+template <class Create>
+std::string freshName(const std::string& folder, Create create) {
+    std::random_device random;
+    std::string path;
+    for (int attempt = 0; attempt < kNameTries; ++attempt) {
+        char name[48];
+        std::snprintf(name, sizeof name, "%s%ld-%06x", kHiddenPrefix, static_cast<long>(::getpid()),
+                      random() & 0xffffff);
+        path = folder + "/" + name;
+        if (create(path) || errno != EEXIST) {
+            break;
+        }
+    }
+    return path;
+}
+
+/**
+ * The new contents of a file, written beside it. Where the file system allows, the file has no
+ * name until it is complete, so that a crash at any moment leaves nothing behind; elsewhere it
+ * has a hidden name, which it loses again unless it has been renamed over the target.
+ */
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& folder) {
-        std::random_device random;
-        for (int attempt = 0; attempt < kNameTries && !file_.valid(); ++attempt) {
-            char name[16];
-            std::snprintf(name, sizeof name, ".korrin-%06x", random() & 0xffffff);
-            path_ = folder + "/" + name;
-            file_ = Descriptor(
-                ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
-            if (!file_.valid() && errno != EEXIST) {
-                break;
-            }
+    explicit TemporaryFile(const std::string& folder) : folder_(folder) {
+        file_ = Descriptor(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, kNewFileMode));
+        if (!file_.valid() && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+            path_ = freshName(folder, [this](const std::string& path) {
+                file_ = Descriptor(
+                    ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
+                return file_.valid();
+            });
         }
         error_ = file_.valid() ? 0 : errno;
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
-        if (file_.valid() || (closed_ && !renamed_)) {
+        if (!path_.empty() && !renamed_) {
             ::unlink(path_.c_str());
         }
     }
@@ -73,21 +98,70 @@ public:
     /** The errno of a failed creation, else 0. */
     int error() const { return error_; }
     int fd() const { return file_.get(); }
-    const std::string& path() const { return path_; }
 
-    int close() {
-        closed_ = true;
-        return file_.close();
+    /**
+     * Makes the complete file `target`: a new target gets the unnamed file's name at once, an
+     * existing one is replaced by a rename, which never shows a mix of old and new.
+     */
+    void replace(const std::string& target, const std::string& path) {
+        if (path_.empty()) {
+            const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) ==
+                0) {
+                closeFile(path);
+                return;
+            }
+            if (errno != EEXIST) {
+                throw systemError(errno, path);
+            }
+            path_ = freshName(folder_, [&](const std::string& name) {
+                return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(),
+                                AT_SYMLINK_FOLLOW) == 0;
+            });
+        }
+        closeFile(path);
+        if (::rename(path_.c_str(), target.c_str()) != 0) {
+            throw systemError(errno, path);
+        }
+        renamed_ = true;
     }
-    void markRenamed() { renamed_ = true; }
 
 private:
-    std::string path_;
+    void closeFile(const std::string& path) {
+        if (file_.close() != 0) {
+            throw systemError(errno, path);
+        }
+    }
+
+    std::string folder_;
+    std::string path_;  // the hidden name, while the file has one
     Descriptor file_;
     int error_ = 0;
-    bool closed_ = false;
     bool renamed_ = false;
 };
+
+// A save killed between naming its new file and renaming it leaves the file behind; the next
+// save in the folder removes it once no process of that id runs any more.
+void removeLeftovers(const std::string& folder) {
+    DIR* entries = ::opendir(folder.c_str());
+    if (entries == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(kHiddenPrefix)) {
+            continue;
+        }
+        const char* digits = name.data() + std::strlen(kHiddenPrefix);
+        char* end = nullptr;
+        const long pid = std::strtol(digits, &end, 10);
+        if (end != digits && *end == '-' && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
+            errno == ESRCH) {
+            ::unlinkat(::dirfd(entries), entry->d_name, 0);
+        }
+    }
+    ::closedir(entries);
+}
 
 void syncFolder(const std::string& folder, const std::string& path) {
     const Descriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -112,6 +186,7 @@ bool renameKeepsEverything(int fd, const struct stat& existing, const std::strin
 void replaceByRename(const std::string& target, std::string_view bytes, std::optional<mode_t> mode,
                      const std::string& path) {
     const std::string folder = folderOf(target);
+    removeLeftovers(folder);
     TemporaryFile temporary(folder);
     if (temporary.error() != 0) {
         throw temporary.error() == ENOENT ? Error(ErrorNumber::PathNotFound, path)
@@ -124,13 +199,7 @@ void replaceByRename(const std::string& target, std::string_view bytes, std::opt
     if (::fsync(temporary.fd()) != 0) {
         throw systemError(errno, path);
     }
-    if (temporary.close() != 0) {
-        throw systemError(errno, path);
-    }
-    if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
-        throw systemError(errno, path);
-    }
-    temporary.markRenamed();
+    temporary.replace(target, path);
     syncFolder(folder, path);
 }
 

@@ -3,12 +3,17 @@
 // reader makes of the bytes is in fuzz/corpus, run by fuzz_replay.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include "map/error.h"
 #include "map/mapfile.h"
+#include "map/savefile.h"
 
 using namespace korrin::map;
 
@@ -56,4 +61,47 @@ TEST(LoadMap, RowsOfAnEarlierLoadAreNotReused) {
     // Row 13 is decoded but not supplied this time.
     EXPECT_THROW(parseMap(" 13 \r\n 12 \r\n" + rows, mass), Error);
     EXPECT_EQ(mass, loaded);
+}
+
+// Saves killed at random moments, on the rename path and in place (a file with a second link):
+// the map is always the old one or the new one, and no other file stays once the folder sees
+// its next save.
+TEST(SaveFile, KilledAnywhereLeavesTheOldOrTheNewMapAndNothingElse) {
+    std::string dir = testing::TempDir() + "korrin-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(dir.data()));
+    const std::string target = dir + "/map.txt";
+    const std::string maps[] = {std::string(207, '1'), std::string(207, '2')};
+    std::mt19937 random(1209);
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "in place" : "renamed");
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directory(dir);
+        saveFile(target, maps[0]);
+        if (inPlace) {
+            ASSERT_EQ(::link(target.c_str(), (dir + "/link").c_str()), 0);
+        }
+        int torn = 0;
+        int stray = 0;
+        for (int kill = 0; kill < 300; ++kill) {
+            const pid_t saver = ::fork();
+            if (saver == 0) {
+                for (int i = 0;; ++i) {
+                    saveFile(target, maps[i % 2]);
+                }
+            }
+            ::usleep(random() % 2000);  // any moment of the saver's work
+            ::kill(saver, SIGKILL);
+            ::waitpid(saver, nullptr, 0);
+            std::ifstream in(target, std::ios::binary);
+            const std::string saved{std::istreambuf_iterator<char>(in), {}};
+            torn += saved != maps[0] && saved != maps[1];
+            saveFile(target, maps[0]);
+            stray += static_cast<int>(std::distance(std::filesystem::directory_iterator(dir),
+                                                    std::filesystem::directory_iterator())) -
+                     (inPlace ? 2 : 1);
+        }
+        EXPECT_EQ(torn, 0);
+        EXPECT_EQ(stray, 0);
+    }
+    std::filesystem::remove_all(dir);
 }
