@@ -2,6 +2,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
 
 #include "tiledpieces.h"
 
@@ -18,7 +19,7 @@ QJsonObject jsonRoot(const QByteArray& bytes, const std::string& path) {
                                 .arg(error.errorString())));
     }
     if (!document.isObject()) {
-        notAMap(path, "not a Tiled JSON document");
+        notAMap(path, "not a Tiled map");
     }
     return document.object();
 }
@@ -59,14 +60,27 @@ void findJsonLayer(const QJsonArray& layers, TiledMap& tiled, const std::string&
     }
 }
 
+// A size as the file gives it: a whole number in full, anything else as JSON would write it.
+QString writtenNumber(const QJsonValue& value) {
+    if (value.isDouble()) {
+        const double number = value.toDouble();
+        return number == std::floor(number) && std::abs(number) < 1e18
+                   ? QString::number(static_cast<qint64>(number))
+                   : QString::number(number, 'g', 17);
+    }
+    return value.isUndefined()
+               ? QString()
+               : QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
+}
+
 }  // namespace
 
 TiledMap readJsonMap(const QByteArray& bytes, const std::string& path) {
     const QJsonObject root = jsonRoot(bytes, path);
     TiledMap tiled;
     tiled.orientation = root.value(QStringLiteral("orientation")).toString(tiled.orientation);
-    tiled.width = root.value(QStringLiteral("width")).toInt();
-    tiled.height = root.value(QStringLiteral("height")).toInt();
+    tiled.width = writtenNumber(root.value(QStringLiteral("width")));
+    tiled.height = writtenNumber(root.value(QStringLiteral("height")));
     tiled.infinite = root.value(QStringLiteral("infinite")).toBool();
     for (const auto& value : root.value(QStringLiteral("tilesets")).toArray()) {
         const QJsonObject tileset = value.toObject();

@@ -10,14 +10,21 @@ namespace korrin::interop {
 
 namespace {
 
+// Field by field, and no further than one cell too many: a huge layer costs no memory.
 std::vector<std::uint32_t> csvGids(const QByteArray& text, const std::string& path) {
     std::vector<std::uint32_t> gids;
-    for (const QByteArray& field : text.split(',')) {
+    for (qsizetype start = 0; gids.size() <= kCells;) {
+        const qsizetype comma = text.indexOf(',', start);
+        const qsizetype end = comma < 0 ? text.size() : comma;
         bool ok = false;
-        gids.push_back(field.trimmed().toUInt(&ok));
+        gids.push_back(text.mid(start, end - start).trimmed().toUInt(&ok));
         if (!ok) {
             notAMap(path, "layer data is not CSV of gids");
         }
+        if (comma < 0) {
+            break;
+        }
+        start = comma + 1;
     }
     return gids;
 }

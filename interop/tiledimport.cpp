@@ -37,15 +37,31 @@ QByteArray readFile(const std::string& path) {
     }
 }
 
-// Both formats start their document with a brace or an angle bracket.
+// Both formats start their document with a brace (or a JSON array's bracket) or an angle
+// bracket, after white space and a byte order mark.
 bool isJson(const QByteArray& bytes) {
-    return bytes.trimmed().startsWith('{');
+    const QByteArray start = bytes.trimmed();
+    return start.startsWith('{') || start.startsWith('[');
 }
 
-// The name of a tileset, read from its own file when it is external.
+bool isXml(const QByteArray& bytes) {
+    QByteArray start = bytes.trimmed();
+    if (start.startsWith("\xef\xbb\xbf")) {
+        start = start.mid(3).trimmed();
+    }
+    return start.startsWith('<');
+}
+
+// The name of a tileset, read from its own file when it is external. Only tileset files are
+// followed, whatever else the map names.
 QString tilesetName(const Tileset& tileset, const std::string& mapPath) {
     if (tileset.source.isEmpty()) {
         return tileset.name;
+    }
+    const QString suffix = tileset.source.section(QLatin1Char('.'), -1).toLower();
+    if (!tileset.source.contains(QLatin1Char('.')) ||
+        (suffix != u"tsx" && suffix != u"tsj" && suffix != u"json")) {
+        notAMap(mapPath, "tileset " + toStd(tileset.source) + " is not a .tsx, .tsj or .json file");
     }
     const std::string source = QFile::encodeName(tileset.source).toStdString();
     const std::string path = map::besideFile(mapPath, source);
@@ -73,13 +89,22 @@ public:
         }
     }
 
-    /** The first gid and name of the tileset that holds `gid`, or nothing. */
-    std::optional<std::pair<std::uint32_t, QString>> find(std::uint32_t gid) {
+    /** The first gid of the tileset that holds `gid` and whether it is "korrin", or nothing. */
+    std::optional<std::pair<std::uint32_t, bool>> find(std::uint32_t gid) {
         const Entry* entry = owner(gid);
         if (entry == nullptr) {
             return std::nullopt;
         }
-        return std::pair{entry->tileset->firstGid, *entry->name};
+        return std::pair{entry->tileset->firstGid, toStd(*entry->name) == kTilesetName};
+    }
+
+    /**
+     * How an error names the tileset that holds `gid`: by its name in the map, or by its file,
+     * for no text of a file that is not a Korrin tileset is shown.
+     */
+    std::string shownName(std::uint32_t gid) {
+        const Tileset& tileset = *owner(gid)->tileset;
+        return toStd(tileset.source.isEmpty() ? tileset.name : tileset.source);
     }
 
 private:
@@ -110,9 +135,11 @@ void checkHeader(const TiledMap& tiled, const std::string& path) {
     if (tiled.infinite) {
         notAMap(path, "map is infinite");
     }
-    if (tiled.width != kFieldSize || tiled.height != kFieldSize) {
-        notAMap(path, "map is " + std::to_string(tiled.width) + " x " +
-                          std::to_string(tiled.height) + ", not " + kSize + " x " + kSize);
+    if (tiled.width != QString::fromStdString(kSize) ||
+        tiled.height != QString::fromStdString(kSize)) {
+        const auto shown = [](const QString& size) { return size.isEmpty() ? "?" : toStd(size); };
+        notAMap(path, "map is " + shown(tiled.width) + " x " + shown(tiled.height) + ", not " +
+                          kSize + " x " + kSize);
     }
     if (!tiled.layer) {
         notAMap(path, "map has no visible tile layer");
@@ -123,8 +150,11 @@ map::Grid toGrid(const TiledMap& tiled, const std::string& path) {
     checkHeader(tiled, path);
     const std::vector<std::uint32_t> gids = layerGids(*tiled.layer, path);
     if (gids.size() != kCells) {
-        notAMap(path, "layer holds " + std::to_string(gids.size()) + " cells, not " +
-                          std::to_string(kCells));
+        // Decoding stops one cell past the field, so a longer layer's count is not known.
+        notAMap(path, "layer holds " + (gids.size() > kCells
+                                            ? "more than " + std::to_string(kCells) + " cells"
+                                            : std::to_string(gids.size()) + " cells, not " +
+                                                  std::to_string(kCells)));
     }
     TileTable table(tiled, gids, path);
     map::Grid mass;
@@ -142,10 +172,11 @@ map::Grid toGrid(const TiledMap& tiled, const std::string& path) {
                 notAMap(path, cellName(x, y) + " holds gid " + std::to_string(gid) +
                                   ", which is in no tileset");
             }
-            const auto& [firstGid, name] = *tileset;
-            if (toStd(name) != kTilesetName) {
-                notAMap(path, cellName(x, y) + " holds a tile of tileset \"" + toStd(name) +
-                                  "\", not \"" + std::string(kTilesetName) + '"');
+            const auto [firstGid, korrin] = *tileset;
+            if (!korrin) {
+                notAMap(path, cellName(x, y) + " holds a tile of tileset \"" +
+                                  table.shownName(gid) + "\", not \"" + std::string(kTilesetName) +
+                                  '"');
             }
             const std::uint32_t code = gid - firstGid;
             if (code >= map::kTileCount) {
@@ -163,6 +194,9 @@ map::Grid toGrid(const TiledMap& tiled, const std::string& path) {
 
 map::Grid importTiled(const std::string& fileName) {
     const QByteArray bytes = readFile(fileName);
+    if (!isJson(bytes) && !isXml(bytes)) {
+        notAMap(fileName, "not a Tiled map");
+    }
     return toGrid(isJson(bytes) ? readJsonMap(bytes, fileName) : readTmxMap(bytes, fileName),
                   fileName);
 }

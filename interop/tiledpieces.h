@@ -47,8 +47,8 @@ struct Layer {
 /** What the import needs of a Tiled map. */
 struct TiledMap {
     QString orientation = QStringLiteral("orthogonal");
-    int width = 0;
-    int height = 0;
+    QString width;  // as written, so that any size is reported as the user sees it
+    QString height;
     bool infinite = false;
     std::vector<Tileset> tilesets;
     std::optional<Layer> layer;  // the first visible tile layer

@@ -21,8 +21,8 @@ public:
             if (attributes.hasAttribute(QStringLiteral("orientation"))) {
                 tiled.orientation = attributes.value(QStringLiteral("orientation")).toString();
             }
-            tiled.width = attributes.value(QStringLiteral("width")).toInt();
-            tiled.height = attributes.value(QStringLiteral("height")).toInt();
+            tiled.width = attributes.value(QStringLiteral("width")).toString();
+            tiled.height = attributes.value(QStringLiteral("height")).toString();
             tiled.infinite = attributes.value(QStringLiteral("infinite")) == u"1";
             readChildren(tiled, true, 0);
         } else if (!xml_.hasError()) {
@@ -95,9 +95,13 @@ private:
             while (xml_.readNext() != QXmlStreamReader::EndElement && !xml_.atEnd()) {
                 if (xml_.isCharacters()) {
                     layer.text += xml_.text().toUtf8();
+                } else if (xml_.isEntityReference()) {
+                    // Dropping it would shift every later cell of the layer.
+                    notAMap(path_, toStd(QStringLiteral("layer data holds the unknown entity &%1;")
+                                             .arg(xml_.name())));
                 } else if (xml_.isStartElement()) {
                     layer.chunked = layer.chunked || xml_.name() == u"chunk";
-                    if (xml_.name() == u"tile") {
+                    if (xml_.name() == u"tile" && layer.gids.size() <= kCells) {
                         layer.gids.push_back(tileGid(xml_.attributes()));
                     }
                     xml_.skipCurrentElement();
