@@ -314,6 +314,8 @@ void TestEditing::keyboard() {
     QCOMPARE(editor.shown(), framed);
     editor.play("M5,5");
     QCOMPARE(editor.shown(), field);
+    editor.play("Left");  // one cell, from the keyboard cell; the mouse did not move it
+    QCOMPARE(editor.readOut(), QString("mass(12,2)=0"));
 
     editor.play("F10");
     QCOMPARE(editor->menuBar()->activeAction(), editor.control<QMenu>("mnuFile")->menuAction());
@@ -360,6 +362,9 @@ void TestEditing::screenReader() {
     const QPoint corner = table->cellAt(12, 12)->rect().bottomRight();
     QCOMPARE(field->childAt(corner.x(), corner.y()), table->cellAt(12, 12));
     QCOMPARE(field->childAt(corner.x() + 1, corner.y()), nullptr);
+    const QPoint origin = table->cellAt(0, 0)->rect().topLeft();
+    QCOMPARE(field->childAt(origin.x() - 1, origin.y()), nullptr);
+    QCOMPARE(field->childAt(origin.x(), origin.y() - 1), nullptr);
     QCOMPARE(cell->indexOfChild(field), -1);
 
     QCOMPARE(field->focusChild(), table->cellAt(0, 0));
@@ -465,13 +470,14 @@ void TestEditing::longLoadShowsProgressAndCancels() {
     modals.expect<QProgressDialog>([&](QProgressDialog* progress) {
         // Up within a few ticks (counted, not timed), and the field is still redrawn.
         ticked = ticks.count() < 25 && editor.waitForTick();
-        shown = progress->labelText() + '|' + progress->findChild<QPushButton*>()->text();
+        shown = progress->windowTitle() + '|' + progress->labelText() + '|' +
+                progress->findChild<QPushButton*>()->text();
         progress->findChild<QPushButton*>()->click();
     });
     editor.trigger("mnuOpen");
     QVERIFY(modals.allAnswered() && ticked);
     // Qt's own Cancel button speaks the desktop's language.
-    QVERIFY2(shown.startsWith("Чтение файла «disk.img»\nПрочитано байт: ") &&
+    QVERIFY2(shown.startsWith("Открытие файла|Чтение файла «disk.img»\nПрочитано байт: ") &&
                  !shown.contains(": 0|") && shown.endsWith("|Отменить"),
              qPrintable(shown));
     QCOMPARE(editor->mass()(3, 3), 4);
