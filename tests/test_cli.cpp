@@ -148,6 +148,12 @@ private:
     std::string folder() const { return dir_->filePath("w").toStdString(); }
     Run sh(const std::string& command) const { return ::sh(folder(), command); }
     Run runInProcess(const QByteArray& command) const;
+    void checkFiles(const Transcript& row) const {
+        for (auto [name, bytes] : row.files.asKeyValueRange()) {
+            QVERIFY2(bytes.isNull() || readFile(dir_->filePath("w/" + name)) == bytes,
+                     qPrintable(name));
+        }
+    }
 };
 
 // The rows' folder w with the files of cli/files, and beside it korrin-map, where any saver
@@ -212,10 +218,7 @@ void TestCli::transcript() {
     QStringList named = row.files.keys() + row.pictures.keys();
     named.sort();
     QCOMPARE(made, named);
-    for (auto [name, bytes] : row.files.asKeyValueRange()) {
-        QVERIFY2(bytes.isNull() || readFile(dir_->filePath("w/" + name)) == bytes,
-                 qPrintable(name));
-    }
+    checkFiles(row);
     for (auto [name, expected] : row.pictures.asKeyValueRange()) {
         QCOMPARE(QImage(dir_->filePath("w/" + name)).convertToFormat(QImage::Format_RGB32),
                  QImage(KORRIN_TESTS_DIR "/cli/expected/" + expected)
@@ -275,10 +278,7 @@ void TestCli::inProcess() {
     QCOMPARE(run.out, row.out);
     QCOMPARE(run.err, row.err);
     QCOMPARE(run.status, row.status);
-    for (auto [name, bytes] : row.files.asKeyValueRange()) {
-        QVERIFY2(bytes.isNull() || readFile(dir_->filePath("w/" + name)) == bytes,
-                 qPrintable(name));
-    }
+    checkFiles(row);
 }
 
 // Whatever a command throws ends in one error line and status 1, and writes nothing.
