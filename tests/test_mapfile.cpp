@@ -47,6 +47,7 @@ TEST(LoadMap, EmptyNameDoesNothing) {
     Grid mass;
     mass(1, 1) = Base;
     LoadMap("", mass);
+    SaveMap("", mass, kEditorSettings);  // no error for the name of no file
     EXPECT_EQ(mass(1, 1), Base);
 }
 
@@ -78,8 +79,7 @@ TEST(SaveFile, KilledAnywhereLeavesTheOldOrTheNewMapAndNothingElse) {
         std::filesystem::create_directory(dir);
         saveFile(target, maps[0]);
         ASSERT_TRUE(!inPlace || ::link(target.c_str(), (dir + "/link").c_str()) == 0);
-        int torn = 0;  // maps neither old nor new
-        int stray = 0;
+        int torn = 0, stray = 0;  // maps neither old nor new, files besides the map
         for (int kill = 0; kill < 300; ++kill) {
             const pid_t saver = ::fork();
             if (saver == 0) {
