@@ -47,7 +47,7 @@ Run sh(const std::string& folder, const std::string& command) {
 
 // What the transcript's commands can call besides korrin-map: mark and fate (see its head).
 const std::string kPrelude =
-    "exec </dev/null; PATH=\"$(dirname \"$PWD\")/bin:$PATH\"\n"
+    "exec </dev/null; PATH=\"$(dirname \"$PWD\"):$PATH\"\n"
     "mark() { stat -c '%n %i %u:%g %a %h' \"$@\" >../marked; }\n"
     "fate() { while read -r f i rest; do\n"
     "  if [ \"$i\" = \"$(stat -c %i \"$f\")\" ]; then how='in place'; else how=renamed; fi\n"
@@ -160,8 +160,10 @@ private:
 // may run it.
 void TestCli::init() {
     dir_ = std::make_unique<QTemporaryDir>();
-    // Linked, not copied: korrin-map finds its Qt module beside the program itself.
-    QVERIFY(QDir(dir_->path()).mkdir("w") && QFile::link(KORRIN_MAP_PATH, dir_->filePath("K")));
+    // Copied where any saver may run them: the build tree may be in a folder only its owner
+    // can enter. korrin-map finds its Qt module beside itself.
+    QVERIFY(QDir(dir_->path()).mkdir("w") && QFile::copy(KORRIN_MAP_PATH, dir_->filePath("K")) &&
+            QFile::copy(KORRIN_MODULE_PATH, dir_->filePath("korrin-map-qt.so")));
     QVERIFY(::chmod(dir_->path().toLocal8Bit(), 0755) == 0);
     ::setenv("K", dir_->filePath("K").toLocal8Bit(), 1);
     const QDir files(KORRIN_TESTS_DIR "/cli/files");
@@ -186,8 +188,7 @@ void TestCli::transcript_data() {
 void TestCli::transcript() {
     QFETCH(Transcript, row);
     const QStringList given = QDir(KORRIN_TESTS_DIR "/cli/files").entryList(QDir::Files);
-    QDir(dir_->path()).mkdir("bin");
-    QVERIFY(QFile::link(KORRIN_MAP_PATH, dir_->filePath("bin/korrin-map")));
+    QVERIFY(QFile::copy(KORRIN_MAP_PATH, dir_->filePath("korrin-map")));  // beside its module
     // As root, the rows save as nobody, in a folder given to it, into files made by root.
     const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;  // group nogroup
     if (::geteuid() == 0 && nobody == nullptr) {
