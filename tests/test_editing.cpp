@@ -395,6 +395,7 @@ void TestEditing::openAndSave() {
     };
     const QString level = dir.filePath("level");
     const auto saved = [&] { return korrin::test::readFile(level); };
+    use(Qt::Key_S, path, false);  // Save first also starts in the program's folder
     use(Qt::Key_O, path);
     Grid expected = gridOf(QString("1111111111111 ").repeated(12) + "2222222222222");
     QCOMPARE(editor->mass(), expected);
@@ -418,9 +419,10 @@ void TestEditing::openAndSave() {
     const QString save = "Укажите имя для файла (save)";
     const QString name = "уровень 1.txt";
     QCOMPARE(seen,
-             (QStringList{open, filters, folder,     "",      open, filters, dir.path(), name,
-                          save, filters, dir.path(), name,    save, filters, dir.path(), name,
-                          save, filters, dir.path(), "level", save, filters, dir.path(), "level"}));
+             (QStringList{save, filters, folder,     "",     open, filters, folder,     "",
+                          open, filters, dir.path(), name,   save, filters, dir.path(), name,
+                          save, filters, dir.path(), name,   save, filters, dir.path(), "level",
+                          save, filters, dir.path(), "level"}));
 
     // An error is reported with its number, description and path; the editor carries on.
     QString reported;
