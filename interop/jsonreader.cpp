@@ -10,9 +10,41 @@ namespace korrin::interop {
 
 namespace {
 
-QJsonObject jsonRoot(const QByteArray& bytes, const std::string& path) {
+// Qt's JSON document takes 16 bytes and more for every value however short its text, so a
+// file of nothing but tiny values would take many times its size. A Tiled map of 13 x 13
+// tiles holds a few hundred values.
+constexpr qsizetype kMaxJsonValues = 100'000;
+
+// The values in JSON text (keys included), counted without parsing: every one but the first
+// follows a comma, a colon or an opening bracket outside strings.
+qsizetype jsonValueCount(const QByteArray& bytes) {
+    qsizetype count = 1;
+    bool inString = false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == ',' || c == ':' || c == '[' || c == '{') {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Takes the text, which it frees once parsed: a layer's data string is converted twice after.
+QJsonObject jsonRoot(QByteArray bytes, const std::string& path) {
+    if (jsonValueCount(bytes) > kMaxJsonValues) {
+        notAMap(path, "file holds more than " + std::to_string(kMaxJsonValues) + " JSON values");
+    }
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    bytes = QByteArray();
     if (error.error != QJsonParseError::NoError) {
         notAMap(path, toStd(QStringLiteral("malformed JSON at offset %1: %2")
                                 .arg(error.offset)
@@ -75,8 +107,8 @@ QString writtenNumber(const QJsonValue& value) {
 
 }  // namespace
 
-TiledMap readJsonMap(const QByteArray& bytes, const std::string& path) {
-    const QJsonObject root = jsonRoot(bytes, path);
+TiledMap readJsonMap(QByteArray bytes, const std::string& path) {
+    const QJsonObject root = jsonRoot(std::move(bytes), path);
     TiledMap tiled;
     tiled.orientation = root.value(QStringLiteral("orientation")).toString(tiled.orientation);
     tiled.width = writtenNumber(root.value(QStringLiteral("width")));
@@ -94,8 +126,8 @@ TiledMap readJsonMap(const QByteArray& bytes, const std::string& path) {
     return tiled;
 }
 
-QString readJsonTilesetName(const QByteArray& bytes, const std::string& path) {
-    return jsonRoot(bytes, path).value(QStringLiteral("name")).toString();
+QString readJsonTilesetName(QByteArray bytes, const std::string& path) {
+    return jsonRoot(std::move(bytes), path).value(QStringLiteral("name")).toString();
 }
 
 }  // namespace korrin::interop

@@ -65,15 +65,16 @@ std::vector<std::uint32_t> base64Gids(const Layer& layer, const std::string& pat
     } else if (layer.compression == u"gzip") {
         bytes = inflated(*decoded, MAX_WBITS + 16, path);
     } else {
-        notAMap(path, toStd(QStringLiteral("%1 compression is not supported, only zlib and gzip")
-                                .arg(layer.compression)));
+        notAMap(path,
+                shown(layer.compression) + " compression is not supported, only zlib and gzip");
     }
     if (bytes.size() % 4 != 0) {
         notAMap(path, "base64 layer data is not whole gids");
     }
     std::vector<std::uint32_t> gids;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
-    for (qsizetype i = 0; i < bytes.size(); i += 4) {
+    // No further than one gid too many, as for CSV.
+    for (qsizetype i = 0; i < bytes.size() && gids.size() <= kCells; i += 4) {
         gids.push_back(data[i] | data[i + 1] << 8 | data[i + 2] << 16 |
                        static_cast<std::uint32_t>(data[i + 3]) << 24);
     }

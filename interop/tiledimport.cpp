@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The Tiled import: reads the map, builds its tile table once, then checks every cell.
+#include <sys/stat.h>
+
 #include <QFile>
+#include <algorithm>
 #include <map>
 
 #include "map/file.h"
@@ -23,7 +26,14 @@ constexpr std::uint32_t kFlipBits = 0xF0000000u;
 
 QByteArray readFile(const std::string& path) {
     const map::Descriptor file = map::openForReading(path);
+    // Room for the whole file at once when its size is known: growing by doubling would
+    // briefly hold three times a large file.
+    struct stat status {};
     QByteArray bytes;
+    if (::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode)) {
+        bytes.reserve(static_cast<qsizetype>(
+            std::min<std::size_t>(static_cast<std::size_t>(status.st_size), kMaxFileBytes) + 1));
+    }
     char block[65536];
     for (;;) {
         const std::size_t got = map::readSome(file.get(), block, sizeof block, path);
@@ -61,12 +71,13 @@ QString tilesetName(const Tileset& tileset, const std::string& mapPath) {
     const QString suffix = tileset.source.section(QLatin1Char('.'), -1).toLower();
     if (!tileset.source.contains(QLatin1Char('.')) ||
         (suffix != u"tsx" && suffix != u"tsj" && suffix != u"json")) {
-        notAMap(mapPath, "tileset " + toStd(tileset.source) + " is not a .tsx, .tsj or .json file");
+        notAMap(mapPath, "tileset " + shown(tileset.source) + " is not a .tsx, .tsj or .json file");
     }
     const std::string source = QFile::encodeName(tileset.source).toStdString();
     const std::string path = map::besideFile(mapPath, source);
-    const QByteArray bytes = readFile(path);
-    return isJson(bytes) ? readJsonTilesetName(bytes, path) : readTsxTilesetName(bytes, path);
+    QByteArray bytes = readFile(path);
+    return isJson(bytes) ? readJsonTilesetName(std::move(bytes), path)
+                         : readTsxTilesetName(bytes, path);
 }
 
 /**
@@ -104,7 +115,7 @@ public:
      */
     std::string shownName(std::uint32_t gid) {
         const Tileset& tileset = *owner(gid)->tileset;
-        return toStd(tileset.source.isEmpty() ? tileset.name : tileset.source);
+        return shown(tileset.source.isEmpty() ? tileset.name : tileset.source);
     }
 
 private:
@@ -130,15 +141,17 @@ std::string cellName(int x, int y) {
 
 void checkHeader(const TiledMap& tiled, const std::string& path) {
     if (tiled.orientation != u"orthogonal") {
-        notAMap(path, "map is " + toStd(tiled.orientation) + ", not orthogonal");
+        notAMap(path, "map is " + shown(tiled.orientation) + ", not orthogonal");
     }
     if (tiled.infinite) {
         notAMap(path, "map is infinite");
     }
     if (tiled.width != QString::fromStdString(kSize) ||
         tiled.height != QString::fromStdString(kSize)) {
-        const auto shown = [](const QString& size) { return size.isEmpty() ? "?" : toStd(size); };
-        notAMap(path, "map is " + shown(tiled.width) + " x " + shown(tiled.height) + ", not " +
+        const auto written = [](const QString& size) {
+            return size.isEmpty() ? std::string("?") : shown(size);
+        };
+        notAMap(path, "map is " + written(tiled.width) + " x " + written(tiled.height) + ", not " +
                           kSize + " x " + kSize);
     }
     if (!tiled.layer) {
@@ -193,12 +206,14 @@ map::Grid toGrid(const TiledMap& tiled, const std::string& path) {
 }  // namespace
 
 map::Grid importTiled(const std::string& fileName) {
-    const QByteArray bytes = readFile(fileName);
-    if (!isJson(bytes) && !isXml(bytes)) {
-        notAMap(fileName, "not a Tiled map");
+    QByteArray bytes = readFile(fileName);
+    if (isJson(bytes)) {
+        return toGrid(readJsonMap(std::move(bytes), fileName), fileName);
     }
-    return toGrid(isJson(bytes) ? readJsonMap(bytes, fileName) : readTmxMap(bytes, fileName),
-                  fileName);
+    if (isXml(bytes)) {
+        return toGrid(readTmxMap(bytes, fileName), fileName);
+    }
+    notAMap(fileName, "not a Tiled map");
 }
 
 }  // namespace korrin::interop

@@ -28,6 +28,12 @@ inline std::string toStd(const QString& text) {
     return text.toStdString();
 }
 
+/** Text from a file as a message quotes it: whole up to 40 characters, cut short beyond. */
+inline std::string shown(const QString& text) {
+    constexpr qsizetype kShownLength = 40;
+    return text.size() <= kShownLength ? toStd(text) : toStd(text.left(kShownLength)) + "...";
+}
+
 struct Tileset {
     std::uint32_t firstGid = 0;
     QString name;
@@ -60,9 +66,9 @@ TiledMap readTmxMap(const QByteArray& bytes, const std::string& path);
 QString readTsxTilesetName(const QByteArray& bytes, const std::string& path);
 
 /** Reads a map in Tiled's JSON format; refuses malformed JSON and anything but an object. */
-TiledMap readJsonMap(const QByteArray& bytes, const std::string& path);
+TiledMap readJsonMap(QByteArray bytes, const std::string& path);
 /** The name of the tileset in a JSON tileset file. */
-QString readJsonTilesetName(const QByteArray& bytes, const std::string& path);
+QString readJsonTilesetName(QByteArray bytes, const std::string& path);
 
 /** The gids of a layer, decoded from CSV or base64, uncompressed, zlib or gzip. */
 std::vector<std::uint32_t> layerGids(const Layer& layer, const std::string& path);

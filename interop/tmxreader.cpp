@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <QBuffer>
 #include <QXmlStreamReader>
 
 #include "tiledpieces.h"
@@ -9,10 +10,68 @@ namespace {
 
 // Deeper layer groups than a designer would make; the bound keeps the stack safe.
 constexpr int kMaxGroupDepth = 64;
+// Qt's reader keeps every open element and holds a whole tag, its attributes each a string of
+// their own, before it reports it: deep nesting or a tag of millions of attributes would take
+// many times the file's size. Tiled writes short tags a few levels deep.
+constexpr int kMaxDepth = 256;
+constexpr qsizetype kMaxTagBytes = 64 * 1024;
+
+// Where the markup that starts at `at` ends: the index of its last character, or -1 when it
+// does not end. Tags end at the first '>' outside quotes.
+qsizetype markupEnd(QByteArrayView bytes, qsizetype at) {
+    const QByteArrayView rest = bytes.sliced(at);
+    const auto after = [&](QByteArrayView start, QByteArrayView end) {
+        const qsizetype found = bytes.indexOf(end, at + start.size());
+        return found < 0 ? -1 : found + end.size() - 1;
+    };
+    if (rest.startsWith("<!--")) {
+        return after("<!--", "-->");
+    }
+    if (rest.startsWith("<![CDATA[")) {
+        return after("<![CDATA[", "]]>");
+    }
+    if (rest.startsWith("<?")) {
+        return after("<?", "?>");
+    }
+    char quote = 0;
+    for (qsizetype end = at + 1; end < bytes.size(); ++end) {
+        const char c = bytes[end];
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return end;
+        }
+    }
+    return -1;
+}
+
+void checkTagLengths(QByteArrayView bytes, const std::string& path) {
+    for (qsizetype at = bytes.indexOf('<'); at >= 0; at = bytes.indexOf('<', at)) {
+        const qsizetype end = markupEnd(bytes, at);
+        const bool comment = bytes.sliced(at).startsWith("<!--") ||
+                             bytes.sliced(at).startsWith("<![CDATA[") ||
+                             bytes.sliced(at).startsWith("<?");
+        if (!comment && (end < 0 ? bytes.size() : end) - at >= kMaxTagBytes) {
+            notAMap(path, "an XML tag is longer than 64 KiB");
+        }
+        if (end < 0) {
+            return;  // the reader reports what does not end
+        }
+        at = end + 1;
+    }
+}
 
 class TmxReader {
 public:
-    TmxReader(const QByteArray& bytes, const std::string& path) : xml_(bytes), path_(path) {}
+    // Read through a device, so that the reader decodes the file a block at a time.
+    TmxReader(const QByteArray& bytes, const std::string& path) : file_(), path_(path) {
+        checkTagLengths(bytes, path);
+        file_.setData(bytes);
+        file_.open(QIODevice::ReadOnly);
+        xml_.setDevice(&file_);
+    }
 
     TiledMap readMap() {
         TiledMap tiled;
@@ -36,7 +95,7 @@ public:
         QString name;
         if (xml_.readNextStartElement() && xml_.name() == u"tileset") {
             name = xml_.attributes().value(QStringLiteral("name")).toString();
-            xml_.skipCurrentElement();
+            skip();
         } else if (!xml_.hasError()) {
             notAMap(path_, "not a TSX tileset");
         }
@@ -49,10 +108,23 @@ private:
         return attributes.value(QStringLiteral("visible")) != u"0";
     }
 
+    // Skips the element just started with all it holds.
+    void skip() {
+        for (int open = 1; open > 0 && !xml_.atEnd();) {
+            const QXmlStreamReader::TokenType token = xml_.readNext();
+            if (token == QXmlStreamReader::StartElement && ++open > kMaxDepth) {
+                notAMap(path_, "elements nested too deeply");
+            }
+            open -= token == QXmlStreamReader::EndElement ? 1 : 0;
+        }
+    }
+
     // Reads to the end, so that a malformed document is refused even after the layer.
     void finish() {
         while (!xml_.atEnd()) {
-            xml_.readNext();
+            if (xml_.readNext() == QXmlStreamReader::StartElement) {
+                skip();
+            }
         }
         if (xml_.hasError()) {
             notAMap(path_, toStd(QStringLiteral("malformed XML at line %1: %2")
@@ -71,13 +143,13 @@ private:
                 tiled.tilesets.push_back({attributes.value(QStringLiteral("firstgid")).toUInt(),
                                           attributes.value(QStringLiteral("name")).toString(),
                                           attributes.value(QStringLiteral("source")).toString()});
-                xml_.skipCurrentElement();
+                skip();
             } else if (xml_.name() == u"layer" && shown && visible(attributes) && !tiled.layer) {
                 tiled.layer = readLayer();
             } else if (xml_.name() == u"group") {
                 readChildren(tiled, shown && visible(attributes), depth + 1);
             } else {
-                xml_.skipCurrentElement();
+                skip();
             }
         }
     }
@@ -86,7 +158,7 @@ private:
         Layer layer;
         while (xml_.readNextStartElement()) {
             if (xml_.name() != u"data") {
-                xml_.skipCurrentElement();
+                skip();
                 continue;
             }
             layer.encoding = xml_.attributes().value(QStringLiteral("encoding")).toString();
@@ -97,14 +169,14 @@ private:
                     layer.text += xml_.text().toUtf8();
                 } else if (xml_.isEntityReference()) {
                     // Dropping it would shift every later cell of the layer.
-                    notAMap(path_, toStd(QStringLiteral("layer data holds the unknown entity &%1;")
-                                             .arg(xml_.name())));
+                    notAMap(path_, "layer data holds the unknown entity &" +
+                                       shown(xml_.name().toString()) + ';');
                 } else if (xml_.isStartElement()) {
                     layer.chunked = layer.chunked || xml_.name() == u"chunk";
                     if (xml_.name() == u"tile" && layer.gids.size() <= kCells) {
                         layer.gids.push_back(tileGid(xml_.attributes()));
                     }
-                    xml_.skipCurrentElement();
+                    skip();
                 }
             }
         }
@@ -123,6 +195,7 @@ private:
         return gid;
     }
 
+    QBuffer file_;
     QXmlStreamReader xml_;
     const std::string& path_;
 };
