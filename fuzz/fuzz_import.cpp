@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+// The Tiled import's promises on any bytes: a refusal is one of the import's own errors and
+// names the map or its tileset; an import fills the field with tile codes only and survives
+// an export to TMX and to JSON and an import again. The libFuzzer entry and the case replay
+// both check them through importOutcome().
+//
+// An input is a map file, optionally followed by a line "@tileset" and the bytes of an external
+// tileset, which the map may name as t.tsx, t.tsj or t.json.
+#include <stdlib.h>  // mkdtemp
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "interop/tiled.h"
+#include "map/error.h"
+
+using namespace korrin;
+
+namespace {
+
+constexpr std::string_view kTilesetMark = "\n@tileset\n";
+constexpr const char* kTilesetNames[] = {"t.tsx", "t.tsj", "t.json"};
+
+void require(bool condition, const char* promise) {
+    if (!condition) {
+        throw std::logic_error(promise);
+    }
+}
+
+// One private folder for the whole run, removed at exit.
+class Folder {
+public:
+    Folder() {
+        char name[] = "/tmp/korrin-fuzz-import-XXXXXX";
+        require(::mkdtemp(name) != nullptr, "a folder to import from");
+        path_ = std::string(name) + "/";
+    }
+    ~Folder() {
+        for (const char* file : {"map", "t.tsx", "t.tsj", "t.json", "again.tmx", "again.json"}) {
+            ::unlink((path_ + file).c_str());
+        }
+        ::rmdir(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+const std::string& folder() {
+    static const Folder made;
+    return made.path();
+}
+
+void writeFile(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    require(out.good(), "the fuzz folder takes the file");
+}
+
+// The grid an import gives, or the error it raised in the words the replay's cases keep:
+// "error N in FILE: reason".
+std::string attempt(const std::string& path, map::Grid& mass) {
+    try {
+        mass = interop::importTiled(path);
+    } catch (const map::Error& error) {
+        // The map itself can always be read; a tileset it names may be anywhere, or nowhere.
+        require(error.path() == path ? error.number() == 13 : !error.path().empty(),
+                "a refused map is error 13, other errors name the tileset");
+        const std::string shown = error.path().starts_with(folder())
+                                      ? error.path().substr(folder().size())
+                                      : error.path();
+        return "error " + std::to_string(error.number()) + " in " + shown + ": " + error.reason() +
+               "\n";
+    }
+    return {};
+}
+
+// The map written to `name` by the export, through a writer that keeps only the map.
+map::Grid exportedAndImported(const map::Grid& mass, const std::string& name) {
+    const std::string path = folder() + name;
+    interop::exportTiled(mass, path, [&](const std::string& file, std::string_view bytes) {
+        if (file == path) {
+            writeFile(file, bytes);
+        }
+    });
+    map::Grid again;
+    require(attempt(path, again).empty(), "an export imports again");
+    return again;
+}
+
+}  // namespace
+
+// What importing `bytes` gives: one line "error N in FILE: reason", or rows 1 .. 13 of the
+// field as lines of digits. Throws std::logic_error when the import breaks a promise.
+std::string importOutcome(std::string_view bytes) {
+    const std::size_t mark = bytes.find(kTilesetMark);
+    for (const char* name : kTilesetNames) {
+        if (mark == std::string_view::npos) {
+            ::unlink((folder() + name).c_str());
+        } else {
+            writeFile(folder() + name, bytes.substr(mark + kTilesetMark.size()));
+        }
+    }
+    const std::string path = folder() + "map";
+    writeFile(path, bytes.substr(0, mark));
+
+    map::Grid mass;
+    if (std::string refused = attempt(path, mass); !refused.empty()) {
+        return refused;
+    }
+    std::string rows;
+    for (int y = 0; y <= map::kGridLast; ++y) {
+        for (int x = 0; x <= map::kGridLast; ++x) {
+            const bool field = x >= 1 && x <= map::kFieldSize && y >= 1 && y <= map::kFieldSize;
+            require(field ? mass(x, y) < map::kTileCount : mass(x, y) == 0,
+                    "tile codes in the field, nothing around it");
+            if (field) {
+                rows += static_cast<char>('0' + mass(x, y));
+            }
+        }
+        rows += y >= 1 && y <= map::kFieldSize ? "\n" : "";
+    }
+    require(exportedAndImported(mass, "again.tmx") == mass, "an import survives a TMX export");
+    require(exportedAndImported(mass, "again.json") == mass, "an import survives a JSON export");
+    return rows;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // A broken promise escapes as an exception, which the fuzzer reports as a crash.
+    importOutcome({reinterpret_cast<const char*>(data), size});
+    return 0;
+}
