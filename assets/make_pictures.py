@@ -3,7 +3,8 @@
 
 Every picture is drawn as 16 x 16 blocks of 2 x 2 pixels. Run it from this folder after
 changing a design; the XPM files it writes are what the editor embeds. It also writes the
-icon as PNG files for the desktop, at 32 pixels and upscaled without smoothing.
+icon for the desktop: PNG files scaled without smoothing to each size a desktop asks for, and
+an SVG file of the same blocks, one square each, for any other size.
 """
 
 import struct
@@ -160,7 +161,27 @@ def write_png(path, design, size):
                   chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
-ICON_SIZES = (32, 48, 64, 128, 256)
+def write_svg(path, design):
+    """design as squares of one unit, runs of a colour along a row joined, edges kept sharp."""
+    blocks = len(design)
+    shapes = []
+    for y, row in enumerate(design):
+        x = 0
+        while x < blocks:
+            end = x
+            while end < blocks and row[end] == row[x]:
+                end += 1
+            colour = "#%02x%02x%02x" % COLOURS[row[x]]
+            shapes.append(f'<rect x="{x}" y="{y}" width="{end - x}" height="1" fill="{colour}"/>')
+            x = end
+    with open(path, "w", encoding="ascii") as out:
+        out.write(
+            '<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" '
+            f'viewBox="0 0 {blocks} {blocks}" shape-rendering="crispEdges">\n'
+            + "\n".join(shapes) + "\n</svg>\n")
+
+
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 
 def main():
@@ -182,6 +203,7 @@ def main():
     write_xpm("icon", ICON)
     for size in ICON_SIZES:
         write_png(f"icon-{size}.png", ICON, size)
+    write_svg("icon.svg", ICON)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it without installing it: its fields and exact files,
 # that apt can resolve its dependencies, that its desktop entry and AppStream data validate,
-# that both programs run from an unpacked copy, and that lintian finds nothing to warn about.
+# that both programs run from an unpacked copy, and that lintian finds nothing to warn about
+# (nor, even pedantically, about hardening or icons).
 set -euo pipefail
 build="$1"
 work="$(mktemp -d)"
@@ -18,14 +19,15 @@ files="$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)"
 [ "$files" = "$(printf './usr/%s\n' bin/korrin-editor bin/korrin-map "lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/korrin-editor/korrin-map-qt.so" \
     share/applications/org.korrin.Editor.desktop share/doc/korrin-editor/changelog.gz \
     share/doc/korrin-editor/copyright \
-    share/icons/hicolor/{128x128,256x256,32x32,48x48,64x64}/apps/org.korrin.Editor.png \
+    share/icons/hicolor/{128x128,16x16,22x22,24x24,256x256,32x32,48x48,64x64}/apps/org.korrin.Editor.png \
+    share/icons/hicolor/scalable/apps/org.korrin.Editor.svg \
     share/man/man1/korrin-{editor,map}.1.gz share/metainfo/org.korrin.Editor.metainfo.xml)" ] ||
     fail "unexpected files: $files"
 apt-get install --simulate "$deb" > "$work/apt.log" 2>&1 || fail "$(cat "$work/apt.log")"
 
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/org.korrin.Editor.desktop"
-appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.korrin.Editor.metainfo.xml" > /dev/null
+appstreamcli validate --pedantic --no-net "$work/root/usr/share/metainfo/org.korrin.Editor.metainfo.xml" > /dev/null
 [ "$("$work/root/usr/bin/korrin-map" --version)" = "korrin-map $version" ] || fail "wrong version"
 # render needs the Qt module, found from the program's own place.
 printf ' 13 \r\n 13 \r\n' > "$work/map.txt"
@@ -39,5 +41,7 @@ if ! command -v lintian > /dev/null; then
     echo "lintian is not installed: package not linted"
     exit 77
 fi
-lintian --fail-on error,warning "$deb"
+# Nothing at warning level, and not even a pedantic word about hardening or icons.
+lint="$(lintian -I --pedantic --fail-on error,warning "$deb")" || fail "$lint"
+! grep -E 'hardening|icon' <<< "$lint" || fail "lintian: hardening or icons"
 echo "package ok: $(basename "$deb")"
