@@ -21,6 +21,7 @@
 #include "palettekeys.h"
 #include "picturebox.h"
 #include "render/fieldpainter.h"
+#include "titlebar.h"
 #include "version.h"
 
 namespace korrin::editor {
@@ -72,6 +73,9 @@ void frmEdit::createControls() {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     // A right click on the field erases; it must not open the toolbar's menu.
     setContextMenuPolicy(Qt::NoContextMenu);
+    if (TitleBar::needed()) {
+        titleBar = new TitleBar(this);
+    }
 
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -173,9 +177,15 @@ void frmEdit::createMenus() {
 
 // The form's fixed layout: client-area positions count from just below the menu bar.
 void frmEdit::placeControls() {
+    // The window's own title bar, if any, stands above the menu bar and the client area.
+    const int titleHeight = titleBar != nullptr ? titleBar->height() : 0;
+    setContentsMargins(0, titleHeight, 0, 0);
+    if (titleBar != nullptr) {
+        titleBar->setGeometry(0, 0, kClientWidth, titleHeight);
+    }
     const int menuHeight = menuBar()->sizeHint().height();
-    setFixedSize(kClientWidth, menuHeight + kClientHeight);
-    Picture1->setGeometry(kPicture1Bounds.translated(0, menuHeight));
+    setFixedSize(kClientWidth, titleHeight + menuHeight + kClientHeight);
+    Picture1->setGeometry(kPicture1Bounds.translated(0, titleHeight + menuHeight));
     Picture1->raise();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -187,6 +197,9 @@ void frmEdit::placeControls() {
 void frmEdit::createKeyboardAccess() {
     paletteKeys = new PaletteKeys(Toolbar1);
     setTabOrder(Picture1, paletteKeys->first());
+    if (titleBar != nullptr) {
+        setTabOrder(paletteKeys->last(), titleBar->closeButton());
+    }
     Picture1->setFocus();
 
     auto* f10 = new QAction(this);

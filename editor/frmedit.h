@@ -21,6 +21,7 @@ namespace korrin::editor {
 
 class PaletteKeys;
 class PictureBox;
+class TitleBar;
 
 /** The editor's one window: the palette, the field, the status read-out and the menus. */
 class frmEdit : public QMainWindow {
@@ -69,6 +70,7 @@ private:
     map::Settings settings_;
     render::ImageList iList;
 
+    TitleBar* titleBar = nullptr;  // only where the window system leaves the bar to the window
     QToolBar* Toolbar1 = nullptr;
     PaletteKeys* paletteKeys = nullptr;
     PictureBox* Picture1 = nullptr;

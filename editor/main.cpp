@@ -7,6 +7,7 @@
 int main(int argc, char* argv[]) {
     // The editor takes no command line: Qt sees only the program's name.
     int qtArgc = argc > 0 ? 1 : 0;
+    korrin::editor::prepareWindowSystem();
     QApplication app(qtArgc, argv);
     korrin::editor::setUpApplication(app);
 

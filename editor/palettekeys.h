@@ -20,6 +20,8 @@ public:
 
     /** The toolbar's first button, where the tab order enters the palette. */
     QToolButton* first() const { return buttons_.front(); }
+    /** The toolbar's last button, where the tab order leaves the palette. */
+    QToolButton* last() const { return buttons_.back(); }
     /** Makes button `index` (from 0) the one that takes the focus, without moving the focus. */
     void setCurrent(int index);
 

@@ -2,9 +2,12 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 
 #include "version.h"
 
@@ -23,9 +26,61 @@ void loadQtTranslations(QApplication& app) {
     }
 }
 
+// Messages while Qt looks for a window system: held back, for when none starts, the user gets
+// one line instead of Qt's account of every plugin it tried.
+bool holdingBack = false;
+QtMessageHandler qtHandler = nullptr;
+QList<std::tuple<QtMsgType, QString, QString>> heldBack;
+
+bool waylandPluginInstalled() {
+    const QString folder =
+        QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms/");
+    return QFileInfo::exists(folder + QStringLiteral("libqwayland-generic.so"));
+}
+
+void holdBack(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        heldBack.append({type, QString::fromLatin1(context.category), message});
+        return;
+    }
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const char* line = wayland && !waylandPluginInstalled()
+                           ? "korrin-editor: cannot open a window on Wayland: install the package "
+                             "qt6-wayland"
+                           : "korrin-editor: cannot open a window: no X11 display or Wayland "
+                             "compositor was reached (for Wayland, install the package "
+                             "qt6-wayland)";
+    std::fprintf(stderr, "%s\n", line);
+    std::_Exit(1);
+}
+
 }  // namespace
 
+void prepareWindowSystem() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+            qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+        } else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+            qputenv("QT_QPA_PLATFORM", "wayland;xcb");
+        }
+    }
+    qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+    qtHandler = qInstallMessageHandler(holdBack);
+    holdingBack = true;
+}
+
 void setUpApplication(QApplication& app) {
+    // A window system started: what Qt said on the way goes out as it would have.
+    if (holdingBack) {
+        holdingBack = false;
+        qInstallMessageHandler(qtHandler);
+        for (const auto& [type, category, message] : std::as_const(heldBack)) {
+            const QByteArray name = category.toLatin1();
+            const QMessageLogContext context(nullptr, 0, nullptr, name.constData());
+            qtHandler(type, context, message);
+        }
+        heldBack.clear();
+    }
     QApplication::setApplicationName(QStringLiteral("Korrin Editor"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korrin.Editor"));

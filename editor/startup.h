@@ -6,6 +6,15 @@ class QApplication;
 namespace korrin::editor {
 
 /**
+ * Chooses the window system before the application exists. Where an X server is reachable,
+ * X11 comes first: its window managers draw a title bar with the window's own buttons. On
+ * Wayland, Qt's title bar is turned off, for it offers minimize and maximize to any window;
+ * the window draws its own. When no window system can be used, the editor says which package
+ * is missing in one line and exits with status 1.
+ */
+void prepareWindowSystem();
+
+/**
  * Prepares the application as the editor starts: its name and version, the desktop entry it
  * belongs to, and Qt's own texts (dialog buttons) in the desktop's language.
  */

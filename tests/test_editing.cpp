@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QDir>
@@ -17,10 +18,12 @@
 
 #include "editor/commondialog.h"
 #include "editor/startup.h"
+#include "editor/titlebar.h"
 #include "editorfixture.h"
 #include "qtfiles.h"
 #include "version.h"
 
+using korrin::editor::TitleBar;
 using korrin::map::Grid;
 using korrin::test::Editor;
 using korrin::test::Modals;
@@ -104,6 +107,7 @@ private slots:
     void startUp();
     void windowPicture();
     void paletteStaysCrisp();
+    void ownTitleBar();
     void mouse_data();
     void mouse();
     void keyboard();
@@ -199,6 +203,37 @@ void TestEditing::paletteStaysCrisp() {
                  qPrintable(QString("button %1: %2 colours of its own")
                                 .arg(k)
                                 .arg((shown - frame - tile).size())));
+    }
+}
+
+// The bar the window draws where Wayland leaves it to the window: its caption, and one button,
+// which closes the window from the mouse and the keyboard.
+void TestEditing::ownTitleBar() {
+    for (const bool byKey : {false, true}) {
+        QWidget window;
+        window.setWindowTitle("Korrin Editor");
+        auto* bar = new TitleBar(&window);
+        window.show();
+        QCOMPARE(bar->accessibleName(), QString("Korrin Editor"));
+        const QStringList captions = [&] {
+            QStringList texts;
+            for (const QLabel* label : bar->findChildren<QLabel*>()) {
+                texts << label->text();
+            }
+            return texts;
+        }();
+        QVERIFY(captions.contains("Korrin Editor"));
+        const auto buttons = bar->findChildren<QAbstractButton*>();
+        QCOMPARE(buttons.size(), 1);
+        QCOMPARE(buttons[0]->accessibleName(), QString("Закрыть"));
+        QVERIFY(buttons[0]->focusPolicy() & Qt::TabFocus);
+        if (byKey) {
+            buttons[0]->setFocus();
+            QTest::keyClick(buttons[0], Qt::Key_Space);
+        } else {
+            QTest::mouseClick(buttons[0], Qt::LeftButton);
+        }
+        QVERIFY(!window.isVisible());
     }
 }
 

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "titlebar.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QToolButton>
+#include <QWindow>
+
+namespace korrin::editor {
+
+namespace {
+
+constexpr int kIconSize = 16;
+constexpr int kMargin = 4;
+
+}  // namespace
+
+TitleBar::TitleBar(QWidget* window) : QWidget(window), close_(new QToolButton(this)) {
+    setObjectName(QStringLiteral("titleBar"));
+    setAccessibleName(window->windowTitle());
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Mid);
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(window->windowIcon().pixmap(kIconSize, kIconSize));
+    auto* caption = new QLabel(window->windowTitle(), this);
+    QFont bold = caption->font();
+    bold.setBold(true);
+    caption->setFont(bold);
+
+    close_->setObjectName(QStringLiteral("closeButton"));
+    close_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    close_->setAutoRaise(true);
+    close_->setAccessibleName(QStringLiteral("Закрыть"));
+    close_->setFocusPolicy(Qt::TabFocus);
+    connect(close_, &QToolButton::clicked, window, &QWidget::close);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(kMargin, kMargin / 2, kMargin / 2, kMargin / 2);
+    row->addWidget(icon);
+    row->addWidget(caption);
+    row->addStretch();
+    row->addWidget(close_);
+    setFixedHeight(sizeHint().height());
+}
+
+bool TitleBar::needed() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+           qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION");
+}
+
+// The compositor moves the window: a Wayland client cannot place itself.
+void TitleBar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && window()->windowHandle() != nullptr) {
+        window()->windowHandle()->startSystemMove();
+    }
+}
+
+}  // namespace korrin::editor
