@@ -19,7 +19,6 @@ constexpr int kMargin = 4;
 }  // namespace
 
 TitleBar::TitleBar(QWidget* window) : QWidget(window), close_(new QToolButton(this)) {
-    setObjectName(QStringLiteral("titleBar"));
     setAccessibleName(window->windowTitle());
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Mid);
@@ -31,7 +30,6 @@ TitleBar::TitleBar(QWidget* window) : QWidget(window), close_(new QToolButton(th
     bold.setBold(true);
     caption->setFont(bold);
 
-    close_->setObjectName(QStringLiteral("closeButton"));
     close_->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     close_->setAutoRaise(true);
     close_->setAccessibleName(QStringLiteral("Закрыть"));

@@ -226,6 +226,7 @@ void TestEditing::ownTitleBar() {
         const auto buttons = bar->findChildren<QAbstractButton*>();
         QCOMPARE(buttons.size(), 1);
         QCOMPARE(buttons[0]->accessibleName(), QString("Закрыть"));
+        QVERIFY(buttons[0]->isVisible() && buttons[0]->x() > bar->width() / 2);  // at the end
         QVERIFY(buttons[0]->focusPolicy() & Qt::TabFocus);
         if (byKey) {
             buttons[0]->setFocus();
