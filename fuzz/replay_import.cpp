@@ -37,6 +37,11 @@ int main(int argc, char* argv[]) {
                  noLayer);
     replay.check("elements 257 deep", tmx + repeated("<a>", 257) + repeated("</a>", 257) + "</map>",
                  "error 13 in map: elements nested too deeply\n");
+    replay.check("groups 64 deep",
+                 tmx + repeated("<group>", 64) + repeated("</group>", 64) + "</map>", noLayer);
+    replay.check("groups 65 deep",
+                 tmx + repeated("<group>", 65) + repeated("</group>", 65) + "</map>",
+                 "error 13 in map: layer groups nested too deeply\n");
     const std::string json = R"({"width":13,"height":13,"layers":[)";  // 7 values, keys counted
     replay.check("100000 JSON values", json + repeated("0,", 99992) + "0]}", noLayer);
     replay.check("100001 JSON values", json + repeated("0,", 99993) + "0]}",
