@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <QBuffer>
 #include <QXmlStreamReader>
+#include <utility>
 
 #include "tiledpieces.h"
 
@@ -16,22 +17,22 @@ constexpr int kMaxGroupDepth = 64;
 constexpr int kMaxDepth = 256;
 constexpr qsizetype kMaxTagBytes = 64 * 1024;
 
-// Where the markup that starts at `at` ends: the index of its last character, or -1 when it
-// does not end. Tags end at the first '>' outside quotes.
-qsizetype markupEnd(QByteArrayView bytes, qsizetype at) {
-    const QByteArrayView rest = bytes.sliced(at);
-    const auto after = [&](QByteArrayView start, QByteArrayView end) {
-        const qsizetype found = bytes.indexOf(end, at + start.size());
-        return found < 0 ? -1 : found + end.size() - 1;
-    };
-    if (rest.startsWith("<!--")) {
-        return after("<!--", "-->");
-    }
-    if (rest.startsWith("<![CDATA[")) {
-        return after("<![CDATA[", "]]>");
-    }
-    if (rest.startsWith("<?")) {
-        return after("<?", "?>");
+// Markup that is not a tag, by how it starts and ends.
+constexpr std::pair<QByteArrayView, QByteArrayView> kOtherMarkup[] = {
+    {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}};
+
+struct Markup {
+    qsizetype end;  // the index of its last character, or -1 when it does not end
+    bool tag;
+};
+
+// The markup that starts at `at`. Tags end at the first '>' outside quotes.
+Markup markupAt(QByteArrayView bytes, qsizetype at) {
+    for (const auto& [start, end] : kOtherMarkup) {
+        if (bytes.sliced(at).startsWith(start)) {
+            const qsizetype found = bytes.indexOf(end, at + start.size());
+            return {found < 0 ? -1 : found + end.size() - 1, false};
+        }
     }
     char quote = 0;
     for (qsizetype end = at + 1; end < bytes.size(); ++end) {
@@ -41,25 +42,22 @@ qsizetype markupEnd(QByteArrayView bytes, qsizetype at) {
         } else if (c == '"' || c == '\'') {
             quote = c;
         } else if (c == '>') {
-            return end;
+            return {end, true};
         }
     }
-    return -1;
+    return {-1, true};
 }
 
 void checkTagLengths(QByteArrayView bytes, const std::string& path) {
     for (qsizetype at = bytes.indexOf('<'); at >= 0; at = bytes.indexOf('<', at)) {
-        const qsizetype end = markupEnd(bytes, at);
-        const bool comment = bytes.sliced(at).startsWith("<!--") ||
-                             bytes.sliced(at).startsWith("<![CDATA[") ||
-                             bytes.sliced(at).startsWith("<?");
-        if (!comment && (end < 0 ? bytes.size() : end) - at >= kMaxTagBytes) {
+        const Markup markup = markupAt(bytes, at);
+        if (markup.tag && (markup.end < 0 ? bytes.size() : markup.end) - at >= kMaxTagBytes) {
             notAMap(path, "an XML tag is longer than 64 KiB");
         }
-        if (end < 0) {
+        if (markup.end < 0) {
             return;  // the reader reports what does not end
         }
-        at = end + 1;
+        at = markup.end + 1;
     }
 }
 

@@ -12,12 +12,8 @@
 std::string importOutcome(std::string_view bytes);
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: fuzz_import_replay CASE-FOLDER\n");
-        return 2;
-    }
     korrin::fuzz::Replay replay(importOutcome);
-    replay.checkFolder(argv[1], ".in");
+    replay.checkFolder(korrin::fuzz::caseFolder(argc, argv), ".in");
     // The import's bounds on what would cost memory, each just inside and just past.
     const std::string tmx = "<map width='13' height='13'>";
     const auto repeated = [](std::string_view unit, std::size_t times) {

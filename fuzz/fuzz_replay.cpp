@@ -11,12 +11,8 @@
 std::string readerOutcome(std::string_view bytes);
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: fuzz_replay CASE-FOLDER\n");
-        return 2;
-    }
     korrin::fuzz::Replay replay(readerOutcome);
-    replay.checkFolder(argv[1], ".txt");
+    replay.checkFolder(korrin::fuzz::caseFolder(argc, argv), ".txt");
     // Plain, trailing-space and quoted long rows, with line ends around the reader's 64 KiB
     // blocks, then one of 5 MB.
     for (const std::size_t length :
