@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "arguments.h"
 
+#include "map/text.h"
+
 namespace korrin::cli {
 
 const std::string_view kDescription =
@@ -42,12 +44,15 @@ Arguments parseArguments(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         auto takeOutput = [&](std::string value) {
+            if (arguments.hasOutput) {
+                throw UsageError{"Option '-o' given twice."};
+            }
             arguments.hasOutput = true;
             arguments.output = std::move(value);
         };
         auto nextValue = [&]() -> std::string {
             if (i + 1 >= argc) {
-                throw UsageError{"Missing value after '" + argument + "'."};
+                throw UsageError{"Missing value after '" + map::printable(argument) + "'."};
             }
             return argv[++i];
         };
@@ -68,8 +73,12 @@ Arguments parseArguments(int argc, char* argv[]) {
         } else if (argument.rfind("-o", 0) == 0) {
             takeOutput(argument.substr(2));
         } else {
-            throw UsageError{"Unknown option '" + argument.substr(argument.find_first_not_of('-')) +
-                             "'."};
+            // Named without its dashes, as Qt's parser does; a name of dashes only, whole.
+            const std::size_t name = argument.find_first_not_of('-');
+            throw UsageError{
+                "Unknown option '" +
+                map::printable(name == std::string::npos ? argument : argument.substr(name)) +
+                "'."};
         }
     }
     if (!positional.empty()) {

@@ -23,6 +23,13 @@ struct QtCommands {
 };
 
 /**
+ * Loads the module of the Qt commands for the program whose absolute path is `program`: from
+ * its folder, then from the library folder of an installation. Throws Error 48 naming every
+ * place looked and why each failed, and for a `program` that is no absolute path.
+ */
+const QtCommands& loadQtCommands(const std::string& program);
+
+/**
  * Uses `commands` instead of loading the Qt module: for a program that links them itself,
  * such as the tests.
  */

@@ -10,6 +10,7 @@
 #include "interop/tiled.h"
 #include "map/mapfile.h"
 #include "map/paths.h"
+#include "map/text.h"
 #include "output.h"
 #include "version.h"
 
@@ -25,32 +26,48 @@ constexpr char kModuleName[] = "korrin-map-qt.so";
 
 const QtCommands* qtCommandsInUse = nullptr;
 
-// Qt is loaded only for the commands that draw or read Tiled's formats: a check or a normalize
-// in a build script's loop starts as fast as the program alone. The module sits beside the
-// program in a build tree, and in the project's library folder when installed.
-const QtCommands& qtCommands() {
-    if (qtCommandsInUse != nullptr) {
-        return *qtCommandsInUse;
-    }
+// The running program's absolute path, or empty when /proc cannot tell it.
+std::string programPath() {
     std::string self(PATH_MAX, '\0');
     const ssize_t length = ::readlink("/proc/self/exe", self.data(), self.size());
     self.resize(static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
-    const std::string folder = map::folderOf(self);
-    std::string path;
-    std::string reason = "cannot find the program's own path";
-    for (const std::string& candidate :
+    return self;
+}
+
+}  // namespace
+
+const QtCommands& loadQtCommands(const std::string& program) {
+    if (program.empty() || program.front() != '/') {
+        throw Error(ErrorNumber::ErrorInLoadingDLL, kModuleName,
+                    "cannot read the program's own path from /proc/self/exe");
+    }
+    const std::string folder = map::folderOf(program);
+    std::string failures;
+    for (const std::string& path :
          {folder + "/" + kModuleName, folder + "/" KORRIN_MODULE_FROM_BIN "/" + kModuleName}) {
-        path = candidate;
         if (void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
             using Entry = const QtCommands* (*)();
             if (auto entry = reinterpret_cast<Entry>(::dlsym(module, "korrin_qt_commands"))) {
-                qtCommandsInUse = entry();
-                return *qtCommandsInUse;
+                return *entry();
             }
         }
-        reason = ::dlerror();
+        const char* why = ::dlerror();
+        failures += (failures.empty() ? "" : "; ") + (why ? std::string(why) : path);
     }
-    throw Error(ErrorNumber::ErrorInLoadingDLL, path, reason);
+    throw Error(ErrorNumber::ErrorInLoadingDLL, kModuleName, failures);
+}
+
+namespace {
+
+// Qt is loaded only for the commands that draw or read Tiled's formats: a check or a normalize
+// in a build script's loop starts as fast as the program alone. The module sits beside the
+// program in a build tree, and in the project's library folder when installed; it is loaded
+// only by an absolute path from the program's own, never from the current folder.
+const QtCommands& qtCommands() {
+    if (qtCommandsInUse == nullptr) {
+        qtCommandsInUse = &loadQtCommands(programPath());
+    }
+    return *qtCommandsInUse;
 }
 
 // An empty argument names no file; the editor would simply do nothing with it.
@@ -154,8 +171,9 @@ int run(const Arguments& arguments) {
         }
         return importTiled(files.front(), arguments.output);
     }
-    return usageError(arguments.command.empty() ? "missing command"
-                                                : "unknown command '" + arguments.command + "'");
+    return usageError(arguments.command.empty()
+                          ? "missing command"
+                          : "unknown command '" + map::printable(arguments.command) + "'");
 }
 
 int runParsed(const Arguments& arguments, const char* program) {

@@ -7,6 +7,7 @@
 
 #include "map/file.h"
 #include "map/savefile.h"
+#include "map/text.h"
 
 namespace korrin::cli {
 
@@ -37,30 +38,12 @@ int descriptorOf(const std::string& output) {
 
 }  // namespace
 
-std::string printable(const std::string& name) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string shown;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else if (byte < 0x20 || byte == 0x7f) {
-            shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xf]};
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
 std::string checkLine(const std::string& file, const map::Error* error) {
     if (error == nullptr) {
-        return printable(file) + ": ok\n";
+        return map::printable(file) + ": ok\n";
     }
     const std::string reason = error->reason().empty() ? "" : ": " + error->reason();
-    return printable(file) + ": error " + std::to_string(error->number()) + ": " +
+    return map::printable(file) + ": error " + std::to_string(error->number()) + ": " +
            std::string(error->description()) + reason + "\n";
 }
 

@@ -8,10 +8,10 @@
 
 namespace korrin::cli {
 
-/** `name` with control characters escaped, so that one result stays on one line. */
-std::string printable(const std::string& name);
-
-/** "FILE: ok" or "FILE: error N: DESCRIPTION[: REASON]", with a line end. */
+/**
+ * "FILE: ok" or "FILE: error N: DESCRIPTION[: REASON]", with a line end; FILE escaped, so that
+ * one result stays on one line.
+ */
 std::string checkLine(const std::string& file, const map::Error* error);
 
 /**

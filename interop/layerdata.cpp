@@ -44,9 +44,7 @@ QByteArray inflated(const QByteArray& compressed, int windowBits, const std::str
     out.resize(out.size() - static_cast<qsizetype>(stream.avail_out));
     inflateEnd(&stream);
     if (status != Z_STREAM_END) {
-        notAMap(path, out.size() > kCells * 4
-                          ? "layer holds more than " + std::to_string(kCells) + " cells"
-                          : "compressed layer data is damaged");
+        notAMap(path, out.size() > kCells * 4 ? kTooManyCells : "compressed layer data is damaged");
     }
     return out;
 }
@@ -67,6 +65,9 @@ std::vector<std::uint32_t> base64Gids(const Layer& layer, const std::string& pat
     } else {
         notAMap(path,
                 shown(layer.compression) + " compression is not supported, only zlib and gzip");
+    }
+    if (bytes.size() > kCells * 4) {
+        notAMap(path, kTooManyCells);
     }
     if (bytes.size() % 4 != 0) {
         notAMap(path, "base64 layer data is not whole gids");

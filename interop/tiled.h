@@ -44,7 +44,8 @@ using WriteFile = std::function<void(const std::string& path, std::string_view b
 /**
  * Writes the field of `mass` as a Tiled map to `fileName`, in the format its name asks for:
  * one CSV tile layer "map" and an embedded tileset "korrin" with firstgid 1, whose image
- * kTilesetImage is written first, beside the map. Throws Error when a write fails.
+ * kTilesetImage is written first, beside the map, once the map's own file is known to be
+ * writable (map::checkSavable). Throws Error when a write fails.
  */
 void exportTiled(const map::Grid& mass, const std::string& fileName, const WriteFile& write);
 

@@ -10,6 +10,7 @@
 
 #include "map/error.h"
 #include "map/paths.h"
+#include "map/savefile.h"
 #include "render/fieldpainter.h"
 #include "tiled.h"
 
@@ -163,7 +164,9 @@ void exportTiled(const map::Grid& mass, const std::string& fileName, const Write
         throw map::Error(map::ErrorNumber::BadFileName, fileName, "not a .tmx, .tmj or .json name");
     }
     const QString image = fromView(kTilesetImage);
-    // The image first, so that a map on disk never refers to a missing one.
+    // The image first, so that a map on disk never refers to a missing one; but only once the
+    // map can be written, so that a failed export changes no file.
+    map::checkSavable(fileName);
     write(map::besideFile(fileName, kTilesetImage), tilesetPng());
     write(fileName, *format == TiledFormat::Tmx ? tmx(mass, image) : json(mass, image));
 }

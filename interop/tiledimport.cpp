@@ -62,15 +62,24 @@ bool isXml(const QByteArray& bytes) {
     return start.startsWith('<');
 }
 
+// A name with a NUL would name another file once passed to the system; no tileset file's name
+// holds a control character.
+bool isTilesetFileName(const QString& source) {
+    const QString suffix = source.section(QLatin1Char('.'), -1).toLower();
+    return source.contains(QLatin1Char('.')) &&
+           (suffix == u"tsx" || suffix == u"tsj" || suffix == u"json") &&
+           std::none_of(source.begin(), source.end(), [](QChar c) {
+               return c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f);
+           });
+}
+
 // The name of a tileset, read from its own file when it is external. Only tileset files are
 // followed, whatever else the map names.
 QString tilesetName(const Tileset& tileset, const std::string& mapPath) {
     if (tileset.source.isEmpty()) {
         return tileset.name;
     }
-    const QString suffix = tileset.source.section(QLatin1Char('.'), -1).toLower();
-    if (!tileset.source.contains(QLatin1Char('.')) ||
-        (suffix != u"tsx" && suffix != u"tsj" && suffix != u"json")) {
+    if (!isTilesetFileName(tileset.source)) {
         notAMap(mapPath, "tileset " + shown(tileset.source) + " is not a .tsx, .tsj or .json file");
     }
     const std::string source = QFile::encodeName(tileset.source).toStdString();
@@ -164,10 +173,9 @@ map::Grid toGrid(const TiledMap& tiled, const std::string& path) {
     const std::vector<std::uint32_t> gids = layerGids(*tiled.layer, path);
     if (gids.size() != kCells) {
         // Decoding stops one cell past the field, so a longer layer's count is not known.
-        notAMap(path, "layer holds " + (gids.size() > kCells
-                                            ? "more than " + std::to_string(kCells) + " cells"
-                                            : std::to_string(gids.size()) + " cells, not " +
-                                                  std::to_string(kCells)));
+        notAMap(path, gids.size() > kCells ? kTooManyCells
+                                           : "layer holds " + std::to_string(gids.size()) +
+                                                 " cells, not " + std::to_string(kCells));
     }
     TileTable table(tiled, gids, path);
     map::Grid mass;

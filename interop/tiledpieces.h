@@ -13,6 +13,7 @@
 
 #include "map/error.h"
 #include "map/grid.h"
+#include "map/text.h"
 
 namespace korrin::interop {
 
@@ -24,14 +25,22 @@ inline constexpr int kCells = map::kFieldSize * map::kFieldSize;
     throw map::Error(map::ErrorNumber::TypeMismatch, path, reason);
 }
 
+/** The reason for a layer longer than the field, however it was encoded. */
+inline const std::string kTooManyCells =
+    "layer holds more than " + std::to_string(kCells) + " cells";
+
 inline std::string toStd(const QString& text) {
     return text.toStdString();
 }
 
-/** Text from a file as a message quotes it: whole up to 40 characters, cut short beyond. */
+/**
+ * Text from a file as a message quotes it: whole up to 40 characters, cut short beyond, and
+ * escaped.
+ */
 inline std::string shown(const QString& text) {
     constexpr qsizetype kShownLength = 40;
-    return text.size() <= kShownLength ? toStd(text) : toStd(text.left(kShownLength)) + "...";
+    return map::printable(text.size() <= kShownLength ? toStd(text)
+                                                      : toStd(text.left(kShownLength)) + "...");
 }
 
 struct Tileset {

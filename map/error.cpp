@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "paths.h"
+#include "text.h"
 
 namespace korrin::map {
 
@@ -43,13 +44,13 @@ std::string_view describe(ErrorNumber number) {
 }
 
 Error::Error(ErrorNumber number, std::string path, std::string reason)
-    : number_(number), path_(std::move(path)), reason_(std::move(reason)) {
+    : number_(number), path_(std::move(path)), reason_(printable(reason)) {
     message_ = std::to_string(static_cast<int>(number_)) + ": " + std::string(describe(number_));
     if (!reason_.empty()) {
         message_ += ": " + reason_;
     }
     if (!path_.empty()) {
-        message_ += ": " + path_;
+        message_ += ": " + printable(path_);
     }
 }
 
@@ -79,6 +80,12 @@ Error systemError(int errnum, const std::string& path) {
             return Error(ErrorNumber::DiskFull, path);
         case EIO:
             return Error(ErrorNumber::DeviceIOError, path);
+        case ELOOP:
+            return Error(ErrorNumber::PathFileAccessError, path,
+                         "too many levels of symbolic links");
+        case EISDIR:
+        case ENXIO:
+            return Error(ErrorNumber::PathFileAccessError, path, kNotARegularFile);
         case ENAMETOOLONG:
         case EILSEQ:
             return Error(ErrorNumber::BadFileName, path);

@@ -28,9 +28,13 @@ enum class ErrorNumber : int {
 /** The standard English description of an error number, e.g. "Type mismatch". */
 std::string_view describe(ErrorNumber number);
 
+/** Error 75's reason for a name that is a folder, a device or anything but a regular file. */
+inline constexpr char kNotARegularFile[] = "not a regular file";
+
 /**
  * A run-time error: a number, its standard description, when a file was involved its path,
- * and optionally a short reason that tells the user what exactly was wrong.
+ * and optionally a short reason that tells the user what exactly was wrong. The reason and
+ * the message show text from files escaped (see printable).
  */
 class Error : public std::exception {
 public:
@@ -52,7 +56,8 @@ private:
 
 /**
  * Translates an errno value from an operation on `path` into the error a user expects:
- * a missing file is 53 when its folder exists and 76 when it does not.
+ * a missing file is 53 when its folder exists and 76 when it does not; a link loop and a
+ * name that is no regular file are 75 with their reason.
  */
 Error systemError(int errnum, const std::string& path);
 

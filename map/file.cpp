@@ -64,7 +64,7 @@ Descriptor openForReading(const std::string& path) {
         throw systemError(errno, path);
     }
     if (!S_ISREG(st.st_mode)) {
-        throw Error(ErrorNumber::PathFileAccessError, path);
+        throw Error(ErrorNumber::PathFileAccessError, path, kNotARegularFile);
     }
     return file;
 }

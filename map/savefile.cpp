@@ -8,6 +8,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,19 @@ namespace korrin::map {
 namespace {
 
 constexpr int kMaxLinkHops = 40;
+constexpr char kSharedFolderLink[] = "link not followed in a shared folder";
+
+// The kernel's rule for links in a sticky folder that anyone may write, such as /tmp: only a
+// link of the follower's own or of the folder's owner is followed. The save resolves links
+// itself, so it applies the rule itself, whatever fs.protected_symlinks says.
+bool mayFollow(const struct stat& link, const std::string& linkPath) {
+    struct stat folder {};
+    if (::stat(folderOf(linkPath).c_str(), &folder) != 0) {
+        return false;
+    }
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
 
 // Follows symbolic links to the file that really receives the bytes; the last one may not
 // exist yet.
@@ -32,6 +46,9 @@ std::string finalTarget(const std::string& path) {
         struct stat st {};
         if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
             return current;
+        }
+        if (!mayFollow(st, current)) {
+            throw Error(ErrorNumber::PathFileAccessError, path, kSharedFolderLink);
         }
         std::string link(PATH_MAX, '\0');
         const ssize_t length = ::readlink(current.c_str(), link.data(), link.size());
@@ -49,6 +66,7 @@ constexpr mode_t kNewFileMode = 0666;
 constexpr int kNameTries = 100;
 
 constexpr char kHiddenPrefix[] = ".korrin-";
+constexpr std::size_t kRandomDigits = 6;
 
 // A fresh hidden name beside the target, for a file that is about to be renamed over it. It
 // carries the saver's process id, so that a later save can tell a leftover of a saver that
@@ -140,23 +158,40 @@ private:
     bool renamed_ = false;
 };
 
+// The id of the saver whose hidden file `name` would be: exactly the prefix, a process id
+// and six hex digits, as freshName makes them; 0 for any other name.
+pid_t leftoverOwner(std::string_view name) {
+    if (!name.starts_with(kHiddenPrefix)) {
+        return 0;
+    }
+    name.remove_prefix(std::strlen(kHiddenPrefix));
+    const auto dash = name.find('-');
+    const std::string_view random = dash == std::string_view::npos ? "" : name.substr(dash + 1);
+    if (random.size() != kRandomDigits ||
+        random.find_first_not_of("0123456789abcdef") != std::string_view::npos ||
+        name.front() == '0') {
+        return 0;
+    }
+    pid_t pid = 0;
+    const char* end = name.data() + dash;
+    const auto [rest, failure] = std::from_chars(name.data(), end, pid);
+    return failure == std::errc() && rest == end && pid > 0 ? pid : 0;
+}
+
 // A save killed between naming its new file and renaming it leaves the file behind; the next
-// save in the folder removes it once no process of that id runs any more.
+// save in the folder removes it, and only it: a regular file of the saver's own with that
+// exact name, whose process is gone.
 void removeLeftovers(const std::string& folder) {
     DIR* entries = ::opendir(folder.c_str());
     if (entries == nullptr) {
         return;
     }
     while (const dirent* entry = ::readdir(entries)) {
-        const std::string_view name = entry->d_name;
-        if (!name.starts_with(kHiddenPrefix)) {
-            continue;
-        }
-        const char* digits = name.data() + std::strlen(kHiddenPrefix);
-        char* end = nullptr;
-        const long pid = std::strtol(digits, &end, 10);
-        if (end != digits && *end == '-' && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
-            errno == ESRCH) {
+        const pid_t pid = leftoverOwner(entry->d_name);
+        struct stat st {};
+        if (pid > 0 && ::fstatat(::dirfd(entries), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1 &&
+            ::kill(pid, 0) != 0 && errno == ESRCH) {
             ::unlinkat(::dirfd(entries), entry->d_name, 0);
         }
     }
@@ -203,50 +238,98 @@ void replaceByRename(const std::string& target, std::string_view bytes, std::opt
     syncFolder(folder, path);
 }
 
-void writeInPlace(int fd, std::string_view bytes, const std::string& path) {
-    const auto length = static_cast<off_t>(bytes.size());
-    // Reserving the space before the first old byte changes lets a full disk fail cleanly. A
-    // file system that cannot reserve ahead is written anyway.
-    const int reserved = length > 0 ? ::posix_fallocate(fd, 0, length) : 0;
-    if (reserved != 0 && reserved != EINVAL && reserved != EOPNOTSUPP) {
-        throw systemError(reserved, path);
+// Reserves the blocks `length` bytes need without changing the file's length, so that a full
+// disk fails before the first old byte changes. A file system that cannot reserve ahead (ext2,
+// NFSv3) is written all the same; glibc's emulation is not used, as it writes zeros in.
+void reserve(int fd, off_t length, const std::string& path) {
+    while (length > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length) != 0) {
+        if (errno == EOPNOTSUPP || errno == ENOSYS) {
+            return;
+        }
+        if (errno != EINTR) {
+            throw systemError(errno, path);
+        }
     }
+}
+
+// Old files up to this length are overwritten whole, as one write; a longer one is cut first.
+constexpr off_t kMaxPadding = 16 * 1024 * 1024;
+
+// Rewrites the open file with `bytes`. A shorter new content is padded with spaces to the old
+// length and cut only once it is on the disk: a kill between the two leaves the new content
+// followed by white space, which maps, XML and JSON readers all ignore, never the old tail.
+void writeInPlace(int fd, off_t oldLength, std::string_view bytes, const std::string& path) {
+    const auto length = static_cast<off_t>(bytes.size());
+    std::string padded;
+    if (oldLength > length && oldLength <= kMaxPadding) {
+        padded.reserve(static_cast<std::size_t>(oldLength));
+        padded.append(bytes).append(static_cast<std::size_t>(oldLength - length), ' ');
+        bytes = padded;
+    }
+    reserve(fd, static_cast<off_t>(bytes.size()), path);
     writeAll(fd, bytes, path);
+    if (static_cast<off_t>(bytes.size()) != length && ::fsync(fd) != 0) {
+        throw systemError(errno, path);
+    }
     if (::ftruncate(fd, length) != 0 || ::fsync(fd) != 0) {
         throw systemError(errno, path);
     }
 }
 
+// An existing target, open for writing: the kernel decides whether the user may write it,
+// and nothing changes when it refuses. A FIFO without a reader, or a folder, is refused by the
+// open; any other file that is not a regular one right after it. A link put in place of the
+// target since it was resolved is not followed.
+Descriptor openExisting(const std::string& target, struct stat& existing, const std::string& path) {
+    Descriptor file(
+        ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+    if (!file.valid() || ::fstat(file.get(), &existing) != 0) {
+        throw systemError(errno, path);
+    }
+    if (!S_ISREG(existing.st_mode)) {
+        throw Error(ErrorNumber::PathFileAccessError, path, kNotARegularFile);
+    }
+    return file;
+}
+
+// The target's state before a save: whether it exists; any other failure throws.
+bool targetExists(const std::string& target, struct stat& existing, const std::string& path) {
+    if (::stat(target.c_str(), &existing) == 0) {
+        return true;
+    }
+    if (errno != ENOENT) {
+        throw systemError(errno, path);
+    }
+    return false;
+}
+
 }  // namespace
+
+void checkSavable(const std::string& path) {
+    const std::string target = finalTarget(path);
+    struct stat existing {};
+    if (targetExists(target, existing, path)) {
+        openExisting(target, existing, path);
+        return;
+    }
+    const std::string folder = folderOf(target);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        throw errno == ENOENT ? Error(ErrorNumber::PathNotFound, path) : systemError(errno, path);
+    }
+}
 
 void saveFile(const std::string& path, std::string_view bytes) {
     const std::string target = finalTarget(path);
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) != 0) {
-        if (errno != ENOENT) {
-            throw systemError(errno, path);
-        }
+    if (!targetExists(target, existing, path)) {
         replaceByRename(target, bytes, std::nullopt, path);
         return;
     }
-    // The kernel decides whether the user may write the file; nothing changes when it refuses.
-    // A FIFO without a reader, or a folder, is refused here too; any other non-regular file
-    // is refused once it is open, before a byte is written.
-    const Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    const int fd = file.get();
-    if (fd < 0) {
-        throw systemError(errno, path);
-    }
-    if (::fstat(fd, &existing) != 0) {
-        throw systemError(errno, path);
-    }
-    if (!S_ISREG(existing.st_mode)) {
-        throw Error(ErrorNumber::PathFileAccessError, path);
-    }
-    if (renameKeepsEverything(fd, existing, folderOf(target))) {
+    const Descriptor file = openExisting(target, existing, path);
+    if (renameKeepsEverything(file.get(), existing, folderOf(target))) {
         replaceByRename(target, bytes, existing.st_mode & 07777, path);
     } else {
-        writeInPlace(fd, bytes, path);
+        writeInPlace(file.get(), existing.st_size, bytes, path);
     }
 }
 
