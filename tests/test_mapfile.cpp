@@ -3,17 +3,15 @@
 // reader makes of the bytes is in fuzz/corpus, run by fuzz_replay.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "map/savefile.h"
+#include "map/text.h"
 
 using namespace korrin::map;
 
@@ -64,42 +62,59 @@ TEST(LoadMap, RowsOfAnEarlierLoadAreNotReused) {
     EXPECT_EQ(mass, loaded);
 }
 
-// Saves killed at random moments, on the rename path and in place (a file with a second link):
-// the map is always the old one or the new one, and no other file stays once the folder sees
-// its next save.
-TEST(SaveFile, KilledAnywhereLeavesTheOldOrTheNewMapAndNothingElse) {
+// Controls and malformed UTF-8 become \xNN per byte; printable text, Cyrillic included, stays.
+TEST(Printable, EscapesControlsAndBrokenUtf8Only) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"карта 1.txt", "карта 1.txt"},
+        {"a\tb\nc\x7f", "a\\x09b\\x0ac\\x7f"},
+        {"\x1b]0;T\x07", "\\x1b]0;T\\x07"},
+        {"\x9b", "\\x9b"},                             // a C1 byte alone
+        {"\xc2\x9b\xc2\xa0", "\\xc2\\x9b\xc2\xa0"},    // C1 as UTF-8; no-break space kept
+        {"\xc0\xaf", "\\xc0\\xaf"},                    // overlong '/'
+        {"\xed\xa0\x80", "\\xed\\xa0\\x80"},           // a surrogate
+        {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},  // past U+10FFFF
+        {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},      // U+1F600
+        {"\xe2\x82", "\\xe2\\x82"},                    // cut short
+        {std::string("a\0b", 3), "a\\x00b"},
+    };
+    for (const auto& [text, shown] : rows) {
+        EXPECT_EQ(printable(text), shown) << shown;
+        EXPECT_EQ(printable(shown), shown);
+    }
+}
+
+// The check before a command's first file fails as the save itself would, and creates nothing.
+TEST(SaveFile, CheckSavableAgreesWithTheSave) {
     std::string dir = testing::TempDir() + "korrin-XXXXXX";
     ASSERT_TRUE(::mkdtemp(dir.data()));
-    const std::string target = dir + "/map.txt";
-    const std::string maps[] = {std::string(207, '1'), std::string(207, '2')};
-    std::mt19937 random(1209);
-    for (const bool inPlace : {false, true}) {
-        SCOPED_TRACE(inPlace ? "in place" : "renamed");
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directory(dir);
-        saveFile(target, maps[0]);
-        ASSERT_TRUE(!inPlace || ::link(target.c_str(), (dir + "/link").c_str()) == 0);
-        int torn = 0, stray = 0;  // maps neither old nor new, files besides the map
-        for (int kill = 0; kill < 300; ++kill) {
-            const pid_t saver = ::fork();
-            if (saver == 0) {
-                for (int i = 0;; ++i) {
-                    saveFile(target, maps[i % 2]);
-                }
-            }
-            ::usleep(random() % 2000);  // any moment of the saver's work
-            ::kill(saver, SIGKILL);
-            ::waitpid(saver, nullptr, 0);
-            std::ifstream in(target, std::ios::binary);
-            const std::string saved{std::istreambuf_iterator<char>(in), {}};
-            torn += saved != maps[0] && saved != maps[1];
-            saveFile(target, maps[0]);
-            stray += static_cast<int>(std::distance(std::filesystem::directory_iterator(dir),
-                                                    std::filesystem::directory_iterator())) -
-                     (inPlace ? 2 : 1);
+    ::mkdir((dir + "/folder").c_str(), 0755);
+    ::mkfifo((dir + "/fifo").c_str(), 0644);
+    std::ofstream(dir + "/file") << "old";
+    ASSERT_EQ(::symlink("loop", (dir + "/loop").c_str()), 0);
+    const std::pair<std::string, int> cases[] = {
+        {"new.txt", 0}, {"file", 0},          {"folder", 75}, {"fifo", 75},
+        {"loop", 75},   {"none/new.txt", 76}, {"file/x", 76}, {std::string(300, 'a'), 52}};
+    const auto state = [&] {
+        std::string names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            names += entry.path().filename().string() + " ";
         }
-        EXPECT_EQ(torn, 0);
-        EXPECT_EQ(stray, 0);
+        std::ifstream file(dir + "/file");
+        return names + std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    for (const auto& [name, number] : cases) {
+        const std::string path = dir + "/" + name;
+        SCOPED_TRACE(path);
+        for (const bool save : {false, true}) {
+            const std::string before = state();
+            try {
+                save ? saveFile(path, "new") : checkSavable(path);
+                EXPECT_EQ(number, 0);
+            } catch (const Error& error) {
+                EXPECT_EQ(error.number(), number);
+            }
+            EXPECT_TRUE(save || state() == before);
+        }
     }
     std::filesystem::remove_all(dir);
 }

@@ -1,0 +1,91 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# Kills a save at each of its system calls in turn, on the rename path and in place, over an
+# old file longer than the new one: after every kill the target must read as the old content
+# or the new one, and the next save must leave no other file behind.
+# Usage: kill_save.sh KORRIN-MAP [FORMAT...]   (formats: txt tmx json; all three by default)
+set -eu
+K=$1
+shift
+[ $# -gt 0 ] || set -- txt tmx json
+command -v strace >/dev/null || { echo "SKIP: strace is not installed"; exit 77; }
+strace -o /dev/null true 2>/dev/null || { echo "SKIP: strace cannot trace here"; exit 77; }
+export ASAN_OPTIONS=detect_leaks=0  # LeakSanitizer cannot run under ptrace
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+cp "$K" korrin-map
+cp "$(dirname "$K")/korrin-map-qt.so" . 2>/dev/null || true
+K=$work/korrin-map
+
+# The map of all 9s is the longer one in every format (gid 10 has two digits); lines after
+# the map's own are ignored by the reader, and make the old map file longer still.
+row() { printf '%s%s%s%s%s%s%s%s%s%s%s%s%s\r\n' "$1" "$1" "$1" "$1" "$1" "$1" "$1" "$1" "$1" \
+    "$1" "$1" "$1" "$1"; }
+{ printf ' 13 \r\n 13 \r\n'; for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13; do row 9; done; } >nines
+{ printf ' 13 \r\n 13 \r\n'; for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13; do row 0; done; } >zeros
+"$K" normalize nines -o old.expect
+"$K" normalize zeros -o new.expect
+mkdir trial
+
+# How the reader of each format reads a target: as the editor's map, or through the import.
+readAs() {
+    case $1 in
+    txt) "$K" normalize "$2" ;;
+    *) "$K" import "$2" ;;
+    esac
+}
+
+changing='open|openat|creat|write|writev|pwrite64|pwritev|pwritev2|fsync|fdatasync|ftruncate'
+changing="$changing|fallocate|rename|renameat|renameat2|link|linkat|unlink|unlinkat|fchmod|fchown"
+changing="$changing|fchmodat|fchownat|fsetxattr|setxattr|close|mkdir"
+failures=0
+runs=0
+for format in "$@"; do
+    case $format in
+    txt) save() { "$K" normalize "$1" -o "$2"; }; old() { cat nines; printf '%300s\r\n' ''; } ;;
+    *) save() { "$K" export "$1" -o "$2"; }; old() { "$K" export nines -o o."$format" && cat o."$format"; } ;;
+    esac
+    old >old."$format"
+    for path in rename inplace; do
+        target=trial/t.$format
+        reset() {
+            rm -rf trial && mkdir trial && cp old."$format" "$target"
+            if [ $path = inplace ]; then ln "$target" trial/link; fi
+            ls -A trial >listing
+        }
+        reset
+        if [ "$format" = txt ]; then what="normalize zeros -o $target"; else what="export zeros -o $target"; fi
+        # The calls before the first that names the target are the program's start, not the save.
+        strace -f -qq -o trace -e trace=all "$K" $what
+        first=$(grep -n "\"$target\"" trace | head -1 | cut -d: -f1)
+        # Only these calls change the files, so a kill at each of them reaches every state a
+        # kill anywhere could leave.
+        calls=$(sed -E 's/^[0-9]+ +//; s/\(.*//' trace | sort -u | grep -xE "$changing")
+        for call in $calls; do
+            before=$(head -n $((first - 1)) trace | sed -E 's/^[0-9]+ +//' | grep -c "^$call(" || true)
+            total=$(sed -E 's/^[0-9]+ +//' trace | grep -c "^$call(" || true)
+            n=$((before + 1))
+            while [ $n -le "$total" ]; do
+                reset
+                strace -f -qq -o /dev/null -e inject="$call":signal=KILL:when=$n "$K" $what \
+                    >/dev/null 2>&1 || true
+                runs=$((runs + 1))
+                got=$(readAs "$format" "$target" 2>&1 || true)
+                if [ "$got" != "$(cat old.expect)" ] && [ "$got" != "$(cat new.expect)" ]; then
+                    echo "FAIL: $format $path, killed at $call #$n: the target reads as: $got"
+                    failures=$((failures + 1))
+                fi
+                "$K" $what
+                if [ "$(ls -A trial | grep -vx korrin-tiles.png)" != "$(cat listing)" ]; then
+                    echo "FAIL: $format $path, killed at $call #$n: left $(ls -A trial | tr '\n' ' ')"
+                    failures=$((failures + 1))
+                fi
+                n=$((n + 1))
+            done
+        done
+    done
+done
+echo "$runs kills, $failures failed"
+[ "$failures" -eq 0 ] && [ "$runs" -gt 0 ]
