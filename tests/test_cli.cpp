@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "cli/cli.h"
+#include "map/error.h"
 #include "qtfiles.h"
 #include "version.h"
 
@@ -134,6 +135,8 @@ private slots:
     void inProcess_data();
     void inProcess();
     void edgeReportsEveryFailure();
+    void moduleFoundOnlyWhereInstalled_data();
+    void moduleFoundOnlyWhereInstalled();
     void importFixtures_data();
     void importFixtures();
     void tiledReadsAndWritesTheExport_data() {
@@ -302,6 +305,57 @@ void TestCli::edgeReportsEveryFailure() {
              "1 level.tmx: error 51: Internal error\n");
     QCOMPARE(QDir(dir_->filePath("w")).entryList({"out.*"}, QDir::Files), QStringList());
     cli::setQtCommands(nullptr);
+}
+
+// The Qt module is loaded beside the program or from an installation's library folder, by an
+// absolute path only; a program whose path is unknown or relative loads nothing at all, since
+// a relative name would find a module in the current folder.
+void TestCli::moduleFoundOnlyWhereInstalled_data() {
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("module");  // where the module is put, relative to the root
+    QTest::addColumn<QString>("reason");  // empty when the module loads
+    const QString cannot = "cannot read the program's own path from /proc/self/exe";
+    const QString installed = "bin/" KORRIN_MODULE_FROM_BIN "/korrin-map-qt.so";
+    QTest::newRow("beside") << "/ROOT/bin/korrin-map"
+                            << "bin/korrin-map-qt.so"
+                            << "";
+    QTest::newRow("installed") << "/ROOT/bin/korrin-map" << installed << "";
+    QTest::newRow("neither")
+        << "/ROOT/bin/korrin-map"
+        << "other/korrin-map-qt.so"
+        << "/ROOT/bin/korrin-map-qt.so: cannot open shared object file: No such file or "
+           "directory; /ROOT/" +
+               installed +
+               ": cannot open shared object file: No such file "
+               "or directory";
+    QTest::newRow("unknown") << ""
+                             << "korrin-map-qt.so" << cannot;
+    QTest::newRow("relative") << "bin/korrin-map"
+                              << "bin/korrin-map-qt.so" << cannot;
+}
+
+void TestCli::moduleFoundOnlyWhereInstalled() {
+    QFETCH(QString, program);
+    QFETCH(QString, module);
+    QFETCH(QString, reason);
+    const QString root = dir_->filePath("root");
+    QVERIFY(QDir().mkpath(QFileInfo(root + "/" + module).path()));
+    QVERIFY(QFile::copy(KORRIN_MODULE_PATH, root + "/" + module));
+    // A relative program would be looked up from here, where the module also is.
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(root);
+    QString failure;
+    try {
+        const cli::QtCommands& commands =
+            cli::loadQtCommands(QString(program).replace("/ROOT", root).toStdString());
+        QVERIFY(commands.renderPng && commands.exportTiled && commands.importTiled);
+    } catch (const map::Error& error) {
+        QCOMPARE(error.number(), 48);
+        QCOMPARE(QString::fromStdString(error.path()), "korrin-map-qt.so");
+        failure = QString::fromStdString(error.reason()).replace(root, "/ROOT");
+    }
+    QDir::setCurrent(saved);
+    QCOMPARE(failure, reason);
 }
 
 // Each map in import/ with NAME.expect beside it: the map file it imports as, or the error line.
