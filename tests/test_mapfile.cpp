@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "map/savefile.h"
@@ -117,4 +119,62 @@ TEST(SaveFile, CheckSavableAgreesWithTheSave) {
         }
     }
     std::filesystem::remove_all(dir);
+}
+
+// Every system error a file operation can meet, as the number and message a user reads.
+TEST(SystemError, EachErrnoAsItsNumberAndMessage) {
+    std::string dir = testing::TempDir() + "korrin-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(dir.data()));
+    const std::string file = dir + "/m.txt", lost = dir + "/none/m.txt";
+    const std::tuple<int, std::string, std::string> rows[] = {
+        {ENOENT, file, "53: File not found: " + file},
+        {ENOENT, lost, "76: Path not found: " + lost},
+        {ENOTDIR, file, "76: Path not found: " + file},
+        {EACCES, file, "70: Permission denied: " + file},
+        {EPERM, file, "70: Permission denied: " + file},
+        {EROFS, file, "70: Permission denied: " + file},
+        {ENOSPC, file, "61: Disk full: " + file},
+        {EFBIG, file, "61: Disk full: " + file},
+        {EDQUOT, file, "61: Disk full: " + file},
+        {EIO, file, "57: Device I/O error: " + file},
+        {ELOOP, file, "75: Path/File access error: too many levels of symbolic links: " + file},
+        {EISDIR, file, "75: Path/File access error: not a regular file: " + file},
+        {ENXIO, file, "75: Path/File access error: not a regular file: " + file},
+        {ENAMETOOLONG, file, "52: Bad file name or number: " + file},
+        {EILSEQ, file, "52: Bad file name or number: " + file},
+        {EBUSY, file, "75: Path/File access error: " + file},
+        {EIO, "a\nb", "57: Device I/O error: a\\x0ab"},
+    };
+    for (const auto& [errnum, path, message] : rows) {
+        EXPECT_STREQ(systemError(errnum, path).what(), message.c_str());
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// The standard description of each number, and the reason between it and the path.
+TEST(SystemError, DescriptionsAndMessageForm) {
+    const std::pair<int, std::string_view> rows[] = {
+        {6, "Overflow"},
+        {7, "Out of memory"},
+        {9, "Subscript out of range"},
+        {13, "Type mismatch"},
+        {48, "Error in loading DLL"},
+        {51, "Internal error"},
+        {52, "Bad file name or number"},
+        {53, "File not found"},
+        {57, "Device I/O error"},
+        {61, "Disk full"},
+        {62, "Input past end of file"},
+        {70, "Permission denied"},
+        {75, "Path/File access error"},
+        {76, "Path not found"},
+        {95, "Application-defined or object-defined error"},
+    };
+    for (const auto& [number, description] : rows) {
+        EXPECT_EQ(describe(static_cast<ErrorNumber>(number)), description) << number;
+    }
+    EXPECT_STREQ(Error(ErrorNumber::TypeMismatch).what(), "13: Type mismatch");
+    EXPECT_STREQ(Error(ErrorNumber::TypeMismatch, "", "why\x1b").what(),
+                 "13: Type mismatch: why\\x1b");
+    EXPECT_STREQ(Error(ErrorNumber::TypeMismatch, "p", "why").what(), "13: Type mismatch: why: p");
 }
