@@ -32,37 +32,48 @@ bool holdingBack = false;
 QtMessageHandler qtHandler = nullptr;
 QList<std::tuple<QtMsgType, QString, QString>> heldBack;
 
-bool waylandPluginInstalled() {
-    const QString folder =
-        QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms/");
-    return QFileInfo::exists(folder + QStringLiteral("libqwayland-generic.so"));
-}
-
 void holdBack(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type != QtFatalMsg) {
         heldBack.append({type, QString::fromLatin1(context.category), message});
         return;
     }
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    const char* line = wayland && !waylandPluginInstalled()
-                           ? "korrin-editor: cannot open a window on Wayland: install the package "
-                             "qt6-wayland"
-                           : "korrin-editor: cannot open a window: no X11 display or Wayland "
-                             "compositor was reached (for Wayland, install the package "
-                             "qt6-wayland)";
+    const char* line =
+        noWindowSystemLine(!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
+                           waylandPluginInstalled(QLibraryInfo::path(QLibraryInfo::PluginsPath)));
     std::fprintf(stderr, "%s\n", line);
     std::_Exit(1);
 }
 
 }  // namespace
 
+QByteArray platformOrder(bool platformSet, bool display, bool waylandDisplay) {
+    if (platformSet) {
+        return {};
+    }
+    if (display) {
+        return "xcb;wayland";
+    }
+    return waylandDisplay ? "wayland;xcb" : QByteArray();
+}
+
+bool waylandPluginInstalled(const QString& pluginsFolder) {
+    return QFileInfo::exists(pluginsFolder + QStringLiteral("/platforms/libqwayland-generic.so"));
+}
+
+const char* noWindowSystemLine(bool wayland, bool pluginInstalled) {
+    return wayland && !pluginInstalled
+               ? "korrin-editor: cannot open a window on Wayland: install the package "
+                 "qt6-wayland"
+               : "korrin-editor: cannot open a window: no X11 display or Wayland "
+                 "compositor was reached (for Wayland, install the package qt6-wayland)";
+}
+
 void prepareWindowSystem() {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
-            qputenv("QT_QPA_PLATFORM", "xcb;wayland");
-        } else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-            qputenv("QT_QPA_PLATFORM", "wayland;xcb");
-        }
+    const QByteArray order = platformOrder(qEnvironmentVariableIsSet("QT_QPA_PLATFORM"),
+                                           !qEnvironmentVariableIsEmpty("DISPLAY"),
+                                           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+    if (!order.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", order);
     }
     qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
     qtHandler = qInstallMessageHandler(holdBack);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
+
 class QApplication;
+class QString;
 
 namespace korrin::editor {
 
@@ -13,6 +16,19 @@ namespace korrin::editor {
  * is missing in one line and exits with status 1.
  */
 void prepareWindowSystem();
+
+/**
+ * The value QT_QPA_PLATFORM is given from what the environment holds: nothing when it is set
+ * already; X11 first where DISPLAY is set; Wayland first where only WAYLAND_DISPLAY is; empty
+ * (Qt's own choice) where neither is.
+ */
+QByteArray platformOrder(bool platformSet, bool display, bool waylandDisplay);
+
+/** Whether Qt's Wayland plugin is in the Qt plugins folder `pluginsFolder`. */
+bool waylandPluginInstalled(const QString& pluginsFolder);
+
+/** The one line the editor prints when no window system starts. */
+const char* noWindowSystemLine(bool wayland, bool pluginInstalled);
 
 /**
  * Prepares the application as the editor starts: its name and version, the desktop entry it

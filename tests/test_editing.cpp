@@ -102,8 +102,10 @@ class TestEditing : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { korrin::editor::setUpApplication(*qApp); }
+    void initTestCase();
     void init() { QTest::failOnWarning(QRegularExpression(korrin::test::kUnexpectedModal)); }
+    void windowSystem_data();
+    void windowSystem();
     void startUp();
     void windowPicture();
     void paletteStaysCrisp();
@@ -118,6 +120,55 @@ private slots:
     void initialFolder();
     void aboutThenExit();  // last: Exit quits the application
 };
+
+// Qt's messages while the window system starts are held back, and go out once it has started.
+void TestEditing::initTestCase() {
+    korrin::editor::prepareWindowSystem();
+    qWarning("said while starting");
+    QTest::ignoreMessage(QtWarningMsg, "said while starting");
+    korrin::editor::setUpApplication(*qApp);
+}
+
+// The window system tried first, by what the environment holds, and the line shown when none
+// starts, by whether Qt's Wayland plugin is in a plugins folder laid out as Qt's.
+void TestEditing::windowSystem_data() {
+    QTest::addColumn<bool>("platformSet");
+    QTest::addColumn<bool>("display");
+    QTest::addColumn<bool>("waylandDisplay");
+    QTest::addColumn<QByteArray>("order");
+    QTest::addColumn<bool>("plugin");
+    QTest::addColumn<QString>("line");
+    const QString none =
+        "cannot open a window: no X11 display or Wayland compositor was reached "
+        "(for Wayland, install the package qt6-wayland)";
+    const QString plugin = "cannot open a window on Wayland: install the package qt6-wayland";
+    QTest::newRow("set") << true << true << true << QByteArray() << false << plugin;
+    QTest::newRow("X11") << false << true << false << QByteArray("xcb;wayland") << true << none;
+    QTest::newRow("both") << false << true << true << QByteArray("xcb;wayland") << true << none;
+    QTest::newRow("Wayland") << false << false << true << QByteArray("wayland;xcb") << false
+                             << plugin;
+    QTest::newRow("Wayland with plugin")
+        << false << false << true << QByteArray("wayland;xcb") << true << none;
+    QTest::newRow("neither") << false << false << false << QByteArray() << false << none;
+}
+
+void TestEditing::windowSystem() {
+    QFETCH(bool, platformSet);
+    QFETCH(bool, display);
+    QFETCH(bool, waylandDisplay);
+    QFETCH(QByteArray, order);
+    QFETCH(bool, plugin);
+    QFETCH(QString, line);
+    QCOMPARE(korrin::editor::platformOrder(platformSet, display, waylandDisplay), order);
+    QTemporaryDir plugins;
+    QVERIFY(QDir(plugins.path()).mkdir("platforms"));
+    if (plugin) {
+        QFile file(plugins.filePath("platforms/libqwayland-generic.so"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(korrin::editor::waylandPluginInstalled(plugins.path()), plugin);
+    QCOMPARE(korrin::editor::noWindowSystemLine(waylandDisplay, plugin), "korrin-editor: " + line);
+}
 
 // The window as the program starts it, and its first redraw by the running timer.
 void TestEditing::startUp() {
