@@ -451,6 +451,27 @@ void TestEditing::screenReader() {
     QCOMPARE(QAccessible::queryAccessibleInterface(editor.control<QLabel>("Panel1"))
                  ->text(QAccessible::Name),
              QString("mass(3,2)=1"));
+
+    // What the table and a cell answer to the rest of what a screen reader may ask.
+    QVERIFY(!table->caption() && !table->summary() && !table->cellAt(13, 0) &&
+            !table->cellAt(0, 13) && !table->cellAt(-1, 0) && !table->cellAt(0, -1));
+    QCOMPARE(QStringList({table->columnDescription(0), table->rowDescription(12)}),
+             QStringList({"Столбец 1", "Строка 13"}));
+    QCOMPARE(QList({table->selectedCellCount(), table->selectedColumnCount(),
+                    table->selectedRowCount(), int(table->selectedCells().size()),
+                    int(table->selectedColumns().size()), int(table->selectedRows().size())}),
+             QList({0, 0, 0, 0, 0, 0}));
+    QVERIFY(!table->isColumnSelected(0) && !table->isRowSelected(0) && !table->selectRow(0) &&
+            !table->selectColumn(0) && !table->unselectRow(0) && !table->unselectColumn(0));
+    QVERIFY(cell->isValid() && cell->parent() == field && !cell->object() && !cell->child(0) &&
+            cell->childCount() == 0 && !cell->childAt(0, 0) && !cell->focusChild());
+    QCOMPARE(cell->window(), editor.window->windowHandle());
+    cell->setText(QAccessible::Name, "x");
+    QCOMPARE(QStringList({cell->text(QAccessible::Name), cell->text(QAccessible::Description)}),
+             QStringList({"Столбец 3, строка 2: Кирпичная стена", ""}));
+    QVERIFY(!cell->interface_cast(QAccessible::TableInterface) && !place->isSelected() &&
+            place->columnHeaderCells().isEmpty() && place->rowHeaderCells().isEmpty() &&
+            place->columnExtent() == 1 && place->rowExtent() == 1 && place->table() == field);
 }
 
 // Open and Save through the dialog; a cancelled dialog changes nothing, after a confirmed one too.
