@@ -68,23 +68,25 @@ constexpr int kNameTries = 100;
 constexpr char kHiddenPrefix[] = ".korrin-";
 constexpr std::size_t kRandomDigits = 6;
 
-// A fresh hidden name beside the target, for a file that is about to be renamed over it. It
-// carries the saver's process id, so that a later save can tell a leftover of a saver that
-// died from the file of one still at work.
+// A fresh hidden name beside the target, made by `create`, for a file that is about to be
+// renamed over it; empty when none could be made. It carries the saver's process id, so that
+// a later save can tell a leftover of a saver that died from the file of one still at work.
 template <class Create>
 std::string freshName(const std::string& folder, Create create) {
     std::random_device random;
-    std::string path;
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         char name[48];
         std::snprintf(name, sizeof name, "%s%ld-%06x", kHiddenPrefix, static_cast<long>(::getpid()),
                       random() & 0xffffff);
-        path = folder + "/" + name;
-        if (create(path) || errno != EEXIST) {
+        std::string path = folder + "/" + name;
+        if (create(path)) {
+            return path;
+        }
+        if (errno != EEXIST) {
             break;
         }
     }
-    return path;
+    return {};  // errno tells why; a name not made here is never ours to rename or remove
 }
 
 /**
@@ -136,6 +138,9 @@ public:
                 return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(),
                                 AT_SYMLINK_FOLLOW) == 0;
             });
+            if (path_.empty()) {
+                throw systemError(errno, path);
+            }
         }
         closeFile(path);
         if (::rename(path_.c_str(), target.c_str()) != 0) {
