@@ -55,14 +55,18 @@ for format in "$@"; do
         }
         reset
         if [ "$format" = txt ]; then what="normalize zeros -o $target"; else what="export zeros -o $target"; fi
-        # The calls before the first that names the target (after execve's own arguments) are
-        # the program's start, not the save.
-        strace -f -qq -o trace -e trace=all "$K" $what
+        # The save is the calls from the first that names the target (after execve's own
+        # arguments) to the last that names its folder or a file in it (-y names a descriptor's
+        # file): before are the program's start, after only its end (where a coverage build
+        # writes its counts, which a kill would leave torn).
+        strace -f -qq -y -o trace -e trace=all "$K" $what
         first=$(grep -n "\"$target\"" trace | grep -v execve | head -1 | cut -d: -f1)
-        calls=$(sed -E 's/^[0-9]+ +//; s/\(.*//' trace | grep -E '^[a-z_0-9]+$' | sort -u)
+        last=$(grep -nE "(/|\")trial[/>\"]" trace | tail -1 | cut -d: -f1)
+        head -n "$last" trace | sed -E 's/^[0-9]+ +//' >save
+        calls=$(sed -E 's/\(.*//' save | grep -E '^[a-z_0-9]+$' | sort -u)
         for call in $calls; do
-            before=$(head -n $((first - 1)) trace | sed -E 's/^[0-9]+ +//' | grep -c "^$call(" || true)
-            total=$(sed -E 's/^[0-9]+ +//' trace | grep -c "^$call(" || true)
+            before=$(head -n $((first - 1)) save | grep -c "^$call(" || true)
+            total=$(grep -c "^$call(" save || true)
             n=$((before + 1))
             while [ $n -le "$total" ]; do
                 reset
