@@ -21,7 +21,7 @@ from pathlib import Path
 # every test package installed reaches them (CI's). Raised as tests reach more, never lowered;
 # the aim is 98 % of lines (95 % in editor/) and 90 % of branches everywhere.
 MINIMUM = {
-    "map": (96, 81),
+    "map": (97, 86),
     "cli": (98, 90),
     "interop": (97, 86),
     "render": (95, 76),

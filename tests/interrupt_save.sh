@@ -1,13 +1,21 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Kills a save at each of its system calls in turn, on the rename path and in place, over an
-# old file longer than the new one: after every kill the target must read as the old content
-# or the new one (to this program's reader, and to Tiled where it is installed), and the next
-# save must leave no other file behind.
-# Usage: kill_save.sh KORRIN-MAP [FORMAT...]   (formats: txt tmx json; all three by default)
+# Interrupts a save at each of its system calls in turn, on the rename path and in place, over
+# an old file longer than the new one: kills it there (--kill), or makes that call fail with
+# EIO (--fail). After each, the target must read as the old content or the new one (to this
+# program's reader, and to Tiled where it is installed), and the next save must leave no other
+# file behind. A failed call must end in exit status 1 and one error line, or in status 0 with
+# the new content saved.
+# Usage: interrupt_save.sh --kill|--fail KORRIN-MAP [FORMAT...]
+#        (formats: txt tmx json; all three by default)
 set -eu
-K=$1
-shift
+case ${1-} in
+--kill) inject=signal=KILL ;;
+--fail) inject=error=EIO ;;
+*) echo "usage: $0 --kill|--fail KORRIN-MAP [FORMAT...]" >&2; exit 2 ;;
+esac
+K=$2
+shift 2
 [ $# -gt 0 ] || set -- txt tmx json
 command -v strace >/dev/null || { echo "SKIP: strace is not installed"; exit 77; }
 strace -o /dev/null true 2>/dev/null || { echo "SKIP: strace cannot trace here"; exit 77; }
@@ -38,6 +46,11 @@ readAs() {
     esac
 }
 
+# The calls --fail makes fail: those that name a file or use a descriptor.
+filesystem='open|openat|read|pread64|write|pwrite64|lseek|close|fstat|newfstatat|statx|fsync'
+filesystem="$filesystem|fdatasync|ftruncate|fallocate|rename|renameat|renameat2|link|linkat"
+filesystem="$filesystem|unlink|unlinkat|fchmod|fchown|flistxattr|getdents64|readlink|faccessat2"
+filesystem="$filesystem|fcntl|dup|dup2|dup3"
 failures=0
 runs=0
 for format in "$@"; do
@@ -65,24 +78,37 @@ for format in "$@"; do
         head -n "$last" trace | sed -E 's/^[0-9]+ +//' >save
         calls=$(sed -E 's/\(.*//' save | grep -E '^[a-z_0-9]+$' | sort -u)
         for call in $calls; do
+            # Failing a call that only reserves memory or waits tests the C library, not the save.
+            if [ "$inject" = error=EIO ] && ! echo "$call" | grep -qxE "$filesystem"; then
+                continue
+            fi
             before=$(head -n $((first - 1)) save | grep -c "^$call(" || true)
             total=$(grep -c "^$call(" save || true)
             n=$((before + 1))
             while [ $n -le "$total" ]; do
                 reset
-                strace -f -qq -o /dev/null -e inject="$call":signal=KILL:when=$n "$K" $what \
-                    >/dev/null 2>&1 || true
+                status=0
+                strace -f -qq -o /dev/null -e inject="$call":$inject:when=$n "$K" $what \
+                    >/dev/null 2>err || status=$?
                 runs=$((runs + 1))
-                # Every different content a kill left, for Tiled to read at the end.
+                at="$format $path, $inject at $call #$n"
+                # Every different content left, for Tiled to read at the end.
                 cp "$target" "seen/$(md5sum <"$target" | cut -c1-32).$format" 2>/dev/null || true
                 got=$(readAs "$format" "$target" 2>&1 || true)
                 if [ "$got" != "$(cat old.expect)" ] && [ "$got" != "$(cat new.expect)" ]; then
-                    echo "FAIL: $format $path, killed at $call #$n: the target reads as: $got"
+                    echo "FAIL: $at: the target reads as: $got"
+                    failures=$((failures + 1))
+                elif [ "$inject" = error=EIO ] && [ $status -eq 0 ] && [ "$got" != "$(cat new.expect)" ]; then
+                    echo "FAIL: $at: exit status 0, but the old content stayed"
+                    failures=$((failures + 1))
+                elif [ "$inject" = error=EIO ] && [ $status -ne 0 ] &&
+                    { [ $status -ne 1 ] || [ "$(wc -l <err)" -ne 1 ] || ! grep -q ': error [0-9]*: ' err; }; then
+                    echo "FAIL: $at: exit status $status with: $(cat err)"
                     failures=$((failures + 1))
                 fi
                 "$K" $what
                 if [ "$(ls -A trial | grep -vx korrin-tiles.png)" != "$(cat listing)" ]; then
-                    echo "FAIL: $format $path, killed at $call #$n: left $(ls -A trial | tr '\n' ' ')"
+                    echo "FAIL: $at: left $(ls -A trial | tr '\n' ' ')"
                     failures=$((failures + 1))
                 fi
                 n=$((n + 1))
@@ -90,7 +116,7 @@ for format in "$@"; do
         done
     done
 done
-# Tiled itself must read each TMX and JSON a kill left, where it is installed.
+# Tiled itself must read each TMX and JSON left, where it is installed.
 different=$(ls seen | wc -l)
 if command -v tiled >/dev/null; then
     cp "$work/korrin-tiles.png" seen/ 2>/dev/null || "$K" export zeros -o seen/tiles.tmx
@@ -103,5 +129,5 @@ if command -v tiled >/dev/null; then
         fi
     done
 fi
-echo "$runs kills, $different different files left, $failures failed"
+echo "$runs interrupted saves, $different different files left, $failures failed"
 [ "$failures" -eq 0 ] && [ "$runs" -gt 0 ]
