@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "cli/cli.h"
+#include "interop/tiled.h"
 #include "map/error.h"
 #include "qtfiles.h"
 #include "version.h"
@@ -135,6 +136,7 @@ private slots:
     void inProcess_data();
     void inProcess();
     void edgeReportsEveryFailure();
+    void tiledNames();
     void moduleFoundOnlyWhereInstalled_data();
     void moduleFoundOnlyWhereInstalled();
     void importFixtures_data();
@@ -305,6 +307,30 @@ void TestCli::edgeReportsEveryFailure() {
              "1 level.tmx: error 51: Internal error\n");
     QCOMPARE(QDir(dir_->filePath("w")).entryList({"out.*"}, QDir::Files), QStringList());
     cli::setQtCommands(nullptr);
+}
+
+// Which names are Tiled maps, by their last suffix in any case; the export refuses any other
+// before it writes a byte.
+void TestCli::tiledNames() {
+    using interop::TiledFormat;
+    const std::pair<std::string, std::optional<TiledFormat>> rows[] = {
+        {"a.tmx", TiledFormat::Tmx}, {"A.TMJ", TiledFormat::Json}, {"b.Json", TiledFormat::Json},
+        {".tmx", TiledFormat::Tmx},  {"c.tmx.png", std::nullopt},  {"d.tmx/e", std::nullopt},
+        {"tmx", std::nullopt},       {"f.tm", std::nullopt},       {"", std::nullopt},
+    };
+    for (const auto& [name, format] : rows) {
+        QVERIFY2(interop::tiledFormatFor(name) == format, name.c_str());
+    }
+    int written = 0;
+    try {
+        interop::exportTiled(map::Grid(), "x.png",
+                             [&](const std::string&, std::string_view) { ++written; });
+        QFAIL("no error");
+    } catch (const map::Error& error) {
+        QCOMPARE(QString(error.what()),
+                 "52: Bad file name or number: not a .tmx, .tmj or .json name: x.png");
+    }
+    QCOMPARE(written, 0);
 }
 
 // The Qt module is loaded beside the program or from an installation's library folder, by an
