@@ -195,18 +195,26 @@ void installFieldAccessibility() {
     Q_UNUSED(installed);
 }
 
+QList<int> changedCells(const map::Grid& before, const map::Grid& after) {
+    QList<int> changed;
+    for (int y = 1; y <= kSide; ++y) {
+        for (int x = 1; x <= kSide; ++x) {
+            if (before(x, y) != after(x, y)) {
+                changed.append(indexOf(x, y));
+            }
+        }
+    }
+    return changed;
+}
+
 void announceChangedCells(PictureBox* field, const map::Grid& before, const map::Grid& after) {
     if (!QAccessible::isActive()) {
         return;
     }
-    for (int y = 1; y <= kSide; ++y) {
-        for (int x = 1; x <= kSide; ++x) {
-            if (before(x, y) != after(x, y)) {
-                QAccessibleEvent event(field, QAccessible::NameChanged);
-                event.setChild(indexOf(x, y));
-                QAccessible::updateAccessibility(&event);
-            }
-        }
+    for (const int index : changedCells(before, after)) {
+        QAccessibleEvent event(field, QAccessible::NameChanged);
+        event.setChild(index);
+        QAccessible::updateAccessibility(&event);
     }
 }
 

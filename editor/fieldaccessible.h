@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include "map/grid.h"
@@ -17,6 +18,9 @@ QString tileName(int code);
  * "Карта", whose cells name their column, row and tile. Installed once, by the first field.
  */
 void installFieldAccessibility();
+
+/** The table indexes (row by row, from 0) of the field's cells that differ between the grids. */
+QList<int> changedCells(const map::Grid& before, const map::Grid& after);
 
 /** Tells a screen reader which cells now show another tile. */
 void announceChangedCells(PictureBox* field, const map::Grid& before, const map::Grid& after);

@@ -5,8 +5,8 @@ never run, and the check that each folder reaches its minimum.
 
 Usage: scripts/coverage_report.py ROOT BUILD-DIR [--gate]
 Branches are counted without the edges the compiler adds for exceptions and those it knows
-cannot be taken. A line listed in scripts/coverage-exclusions.txt, with the reason no test can
-run it, counts neither way. Exit status: with --gate, 1 when a folder is below its minimum;
+cannot be taken, nor a new-expression's edge for a constructor that throws. A line listed in
+scripts/coverage-exclusions.txt, with the reason no test can run it, counts neither way. Exit status: with --gate, 1 when a folder is below its minimum;
 0 otherwise.
 """
 
@@ -21,25 +21,29 @@ from pathlib import Path
 # every test package installed reaches them (CI's). Raised as tests reach more, never lowered;
 # the aim is 98 % of lines (95 % in editor/) and 90 % of branches everywhere.
 MINIMUM = {
-    "map": (97, 86),
+    "map": (98, 88),
     "cli": (98, 90),
-    "interop": (97, 86),
-    "render": (95, 76),
-    "editor": (94, 79),
+    "interop": (99, 89),
+    "render": (99, 99),
+    "editor": (98, 87),
 }
 
 
 def exclusions(root):
-    """{(file, line)} from the list, a line 'FILE:LINE reason' each; # starts a comment."""
-    listed = set()
+    """{file: {line text or "*"}} from the list; a record whose text is not in its file fails."""
+    listed = {}
     path = root / "scripts" / "coverage-exclusions.txt"
     for number, text in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
         if not text.strip() or text.startswith("#"):
             continue
-        match = re.match(r"(\S+):(\d+) +\S", text)
-        if not match:
-            sys.exit(f"{path}:{number}: want 'FILE:LINE reason'")
-        listed.add((match[1], int(match[2])))
+        fields = [field.strip() for field in text.split(" | ")]
+        if len(fields) != 3 or not all(fields):
+            sys.exit(f"{path}:{number}: want 'FILE | LINE TEXT or * | why'")
+        file, line, _ = fields
+        source = [code.strip() for code in (root / file).read_text(encoding="utf-8").splitlines()]
+        if line != "*" and line not in source:
+            sys.exit(f"{path}:{number}: {file} no longer holds: {line}")
+        listed.setdefault(file, set()).add(line)
     return listed
 
 
@@ -70,8 +74,11 @@ def main():
         folder = file.split("/")[0]
         if folder not in totals:
             continue
+        source = (root / file).read_text(encoding="utf-8").splitlines()
+        skipped = listed.get(file, set())
         for line in lines:
-            if line.get("gcovr/noncode") or (file, line["line_number"]) in listed:
+            text = source[line["line_number"] - 1].strip()
+            if line.get("gcovr/noncode") or "*" in skipped or text in skipped:
                 continue
             total = totals[folder]
             total[0] += line["count"] > 0

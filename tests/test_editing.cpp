@@ -15,8 +15,10 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "editor/commondialog.h"
+#include "editor/fieldaccessible.h"
 #include "editor/startup.h"
 #include "editor/titlebar.h"
 #include "editorfixture.h"
@@ -317,6 +319,11 @@ void TestEditing::ownTitleBar() {
         QCOMPARE(buttons[0]->accessibleName(), QString("Закрыть"));
         QVERIFY(buttons[0]->isVisible() && buttons[0]->x() > bar->width() / 2);  // at the end
         QVERIFY(buttons[0]->focusPolicy() & Qt::TabFocus);
+        QVERIFY(bar->closeButton() == buttons[0]);
+        // A press on the bar hands the move to the window system, which may refuse it.
+        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mousePress(bar, Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(window.isVisible());
         if (byKey) {
             buttons[0]->setFocus();
             QTest::keyClick(buttons[0], Qt::Key_Space);
@@ -489,6 +496,16 @@ void TestEditing::screenReader() {
     QCOMPARE(QAccessible::queryAccessibleInterface(editor.control<QLabel>("Panel1"))
                  ->text(QAccessible::Name),
              QString("mass(3,2)=1"));
+
+    // The cells a redraw announces: the field's corners, not the border around it.
+    korrin::map::Grid before, after;
+    for (const auto& [x, y] : {std::pair{1, 1}, {13, 1}, {1, 13}, {13, 13}, {0, 0}, {14, 7}}) {
+        after(x, y) = 1;
+    }
+    QCOMPARE(korrin::editor::changedCells(before, after), QList({0, 12, 156, 168}));
+    QCOMPARE(QStringList({korrin::editor::tileName(-1), korrin::editor::tileName(0),
+                          korrin::editor::tileName(9), korrin::editor::tileName(10)}),
+             QStringList({"", "Пустое поле", "База", ""}));
 
     // What the table and a cell answer to the rest of what a screen reader may ask.
     QVERIFY(!table->caption() && !table->summary() && !table->cellAt(13, 0) &&
