@@ -12,6 +12,7 @@
 #include <tuple>
 #include "map/error.h"
 #include "map/mapfile.h"
+#include "map/paths.h"
 #include "map/savefile.h"
 #include "map/text.h"
 
@@ -183,4 +184,21 @@ TEST(SystemError, DescriptionsAndMessageForm) {
     EXPECT_STREQ(Error(ErrorNumber::TypeMismatch, "", "why\x1b").what(),
                  "13: Type mismatch: why\\x1b");
     EXPECT_STREQ(Error(ErrorNumber::TypeMismatch, "p", "why").what(), "13: Type mismatch: why: p");
+}
+
+// The folder of a path, and a name given beside it (a link's target, a tileset's source).
+TEST(Paths, FolderOfAndBesideFile) {
+    const std::tuple<std::string, std::string, std::string, std::string> rows[] = {
+        // path, its folder, a name, that name beside the path
+        {"map.txt", ".", "t.tsx", "t.tsx"},
+        {"/map.txt", "/", "t.tsx", "/t.tsx"},
+        {"/a/b/map.txt", "/a/b", "../t.tsx", "/a/b/../t.tsx"},
+        {"a/map.txt", "a", "/etc/t.tsx", "/etc/t.tsx"},
+        {"a/", "a", "", "a/"},
+        {"", ".", "t", "t"},
+    };
+    for (const auto& [path, folder, name, beside] : rows) {
+        EXPECT_EQ(folderOf(path), folder) << path;
+        EXPECT_EQ(besideFile(path, name), beside) << path << " " << name;
+    }
 }
