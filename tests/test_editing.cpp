@@ -437,6 +437,13 @@ void TestEditing::keyboard() {
     QCOMPARE(editor.shown(), field);
     editor.play("Left");  // one cell, from the keyboard cell; the mouse did not move it
     QCOMPARE(editor.readOut(), QString("mass(12,2)=0"));
+    // Only Shift paints with an arrow, whatever else is held with it.
+    const Grid painted = editor->mass();
+    editor.play("Ctrl+Left Alt+Down Ctrl+Alt+Right");
+    QCOMPARE(editor.readOut(), QString("mass(12,3)=0"));
+    QCOMPARE(editor->mass(), painted);
+    editor.play("Ctrl+Shift+Up");
+    QCOMPARE(editor.readOut(), QString("mass(12,2)=3"));
 
     editor.play("F10");
     QCOMPARE(editor->menuBar()->activeAction(), editor.control<QMenu>("mnuFile")->menuAction());

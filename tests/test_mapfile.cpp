@@ -81,6 +81,7 @@ TEST(Printable, EscapesControlsAndBrokenUtf8Only) {
         {"\xe0\x9f\xbf", "\\xe0\\x9f\\xbf"},           // overlong U+07FF
         {"\xe2\x28\xa1", "\\xe2(\\xa1"},               // a second byte that continues nothing
         {"\xf0\x9f\x98\x28", "\\xf0\\x9f\\x98("},      // a fourth byte that continues nothing
+        {"\xe2\x82\x28", "\\xe2\\x82("},               // a third byte that continues nothing
         {"\xed\x9e\xa3", "\xed\x9e\xa3"},              // U+D7A3, the last before the surrogates
         {"\xf3\xa0\x84\x80", "\xf3\xa0\x84\x80"},      // U+E0100
         {"\xe2\x82", "\\xe2\\x82"},                    // cut short
@@ -201,4 +202,18 @@ TEST(Paths, FolderOfAndBesideFile) {
         EXPECT_EQ(folderOf(path), folder) << path;
         EXPECT_EQ(besideFile(path, name), beside) << path << " " << name;
     }
+}
+
+// A file of over 16 MiB saved in place is not padded: it cannot be a map, and a kill there may
+// leave its tail (the only case where it may).
+TEST(SaveFile, InPlaceOverSixteenMiBIsCutAtOnce) {
+    std::string dir = testing::TempDir() + "korrin-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(dir.data()));
+    const std::string path = dir + "/big.txt";
+    std::ofstream(path) << std::string(16 * 1024 * 1024 + 1, 'x');
+    ASSERT_EQ(::link(path.c_str(), (dir + "/link").c_str()), 0);  // so that it is saved in place
+    saveFile(path, "short");
+    std::ifstream in(dir + "/link");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "short");
+    std::filesystem::remove_all(dir);
 }
