@@ -360,6 +360,12 @@ void TestEditing::mouse_data() {
     QTest::newRow("right press while left is held erases, both held do nothing")
         << "3 L48,48 R48,48 M80,48"
         << "2,2" << 0 << "mass(3,2)=3";
+    QTest::newRow("left paints nothing past column 14 nor above row 0")
+        << "3 L400,144 M500,144 M80,-40"
+        << "13,5" << 1 << "mass(13,5)=1";
+    QTest::newRow("right erases nothing below row 13")
+        << "R144,400 M144,470"
+        << "5,13" << 0 << "mass(5,13)=0";
     QTest::newRow("middle button and moves with none held only read out")
         << "6 C48,48 . M80,80"
         << "" << 0 << "mass(3,3)=3";
