@@ -99,6 +99,9 @@ public:
         return index >= 0 && index < kCells ? cell(index % kSide + 1, index / kSide + 1) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
+        if (child == nullptr) {  // as Qt's own interfaces answer
+            return -1;
+        }
         const auto* tableCell = const_cast<QAccessibleInterface*>(child)->tableCellInterface();
         return tableCell && child->parent() == this
                    ? indexOf(tableCell->columnIndex() + 1, tableCell->rowIndex() + 1)

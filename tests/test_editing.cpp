@@ -363,9 +363,8 @@ void TestEditing::mouse_data() {
     QTest::newRow("left paints nothing past column 14 nor above row 0")
         << "3 L400,144 M500,144 M80,-40"
         << "13,5" << 1 << "mass(13,5)=1";
-    QTest::newRow("right erases nothing below row 13")
-        << "R144,400 M144,470"
-        << "5,13" << 0 << "mass(5,13)=0";
+    QTest::newRow("right erases nothing below row 13") << "R144,400 M144,470"
+                                                       << "5,13" << 0 << "mass(5,13)=0";
     QTest::newRow("middle button and moves with none held only read out")
         << "6 C48,48 . M80,80"
         << "" << 0 << "mass(3,3)=3";
@@ -537,6 +536,13 @@ void TestEditing::screenReader() {
     cell->setText(QAccessible::Name, "x");
     QCOMPARE(QStringList({cell->text(QAccessible::Name), cell->text(QAccessible::Description)}),
              QStringList({"Столбец 3, строка 2: Кирпичная стена", ""}));
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(editor.button(1));
+    QVERIFY(!field->child(-1) && !field->child(169) && field->child(168) &&
+            field->indexOfChild(button) == -1 && field->indexOfChild(nullptr) == -1 &&
+            field->interface_cast(QAccessible::TableInterface) == table &&
+            !field->interface_cast(QAccessible::TableCellInterface));
+    editor.button(1)->setFocus();
+    QVERIFY(!field->focusChild() && !cell->state().focused);
     QVERIFY(!cell->interface_cast(QAccessible::TableInterface) && !place->isSelected() &&
             place->columnHeaderCells().isEmpty() && place->rowHeaderCells().isEmpty() &&
             place->columnExtent() == 1 && place->rowExtent() == 1 && place->table() == field);
