@@ -6,12 +6,11 @@ never run, and the check that each folder reaches its minimum.
 Usage: scripts/coverage_report.py ROOT BUILD-DIR [--gate]
 Branches are counted without the edges the compiler adds for exceptions and those it knows
 cannot be taken, nor a new-expression's edge for a constructor that throws. A line listed in
-scripts/coverage-exclusions.txt, with the reason no test can run it, counts neither way. Exit status: with --gate, 1 when a folder is below its minimum;
-0 otherwise.
+scripts/coverage-exclusions.txt, with the reason no test can run it, counts neither way.
+Exit status: with --gate, 1 when a folder is below its minimum; 0 otherwise.
 """
 
 import json
-import re
 import subprocess
 import sys
 import tempfile
@@ -50,16 +49,17 @@ def exclusions(root):
 
 def gcov_lines(root, build):
     """{file: [line records]} of the code folders, from gcovr's JSON report."""
-    with tempfile.NamedTemporaryFile(suffix=".json") as report:
+    with tempfile.TemporaryDirectory() as scratch:
+        report = Path(scratch) / "coverage.json"
         subprocess.run(
             ["gcovr", "--root", str(root), "--object-directory", str(build),
              "--exclude-throw-branches", "--exclude-unreachable-branches",
              # A new-expression's only branch is for a constructor that throws.
              "--exclude-branches-by-pattern", r".*\bnew [A-Za-z_:<>]+\(.*",
              *[arg for folder in MINIMUM for arg in ("--filter", f"{root}/{folder}/")],
-             "--json", report.name, str(build)],
+             "--json", str(report), str(build)],
             check=True, stdout=subprocess.DEVNULL)
-        data = json.load(open(report.name, encoding="utf-8"))
+        data = json.loads(report.read_text(encoding="utf-8"))
     return {entry["file"]: entry["lines"] for entry in data["files"]}
 
 
