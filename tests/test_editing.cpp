@@ -223,6 +223,7 @@ void TestEditing::startUp() {
     QCOMPARE(editor.control<QStatusBar>("sBar")->geometry(), QRect(0, menuHeight + 467, 429, 17));
     QCOMPARE(editor.control<QLabel>("Panel1")->width(), 200);
     QCOMPARE(editor.control<QLabel>("Panel1")->text(), QString());
+    QVERIFY(!editor.control<QToolBar>("Toolbar1")->isMovable());  // no handle, no other place
     QCOMPARE(editor.timer()->interval(), 200);
     QVERIFY(editor.timer()->isActive());
     QVERIFY(!editor.control<QAction>("mnuGrid")->isChecked());
@@ -546,6 +547,16 @@ void TestEditing::screenReader() {
     QVERIFY(!cell->interface_cast(QAccessible::TableInterface) && !place->isSelected() &&
             place->columnHeaderCells().isEmpty() && place->rowHeaderCells().isEmpty() &&
             place->columnExtent() == 1 && place->rowExtent() == 1 && place->table() == field);
+
+    // A cell goes with its field: a screen reader that kept its id finds nothing there.
+    QAccessible::Id id = 0;
+    {
+        Editor other;
+        id = QAccessible::uniqueId(
+            QAccessible::queryAccessibleInterface(other.picture())->tableInterface()->cellAt(1, 2));
+        QVERIFY(QAccessible::accessibleInterface(id) != nullptr);
+    }
+    QCOMPARE(QAccessible::accessibleInterface(id), nullptr);
 }
 
 // Open and Save through the dialog; a cancelled dialog changes nothing, after a confirmed one too.
