@@ -257,7 +257,8 @@ void reserve(int fd, off_t length, const std::string& path) {
     }
 }
 
-// Old files up to this length are overwritten whole, as one write; a longer one is cut first.
+// Old files up to this length are padded and overwritten whole; a longer one is not padded,
+// so a kill between its write and its cut may leave its old tail.
 constexpr off_t kMaxPadding = 16 * 1024 * 1024;
 
 // Rewrites the open file with `bytes`. A shorter new content is padded with spaces to the old
