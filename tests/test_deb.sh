@@ -15,6 +15,7 @@ deb="$(ls "$work"/korrin-editor_"$version"_*.deb)" || fail "no Debian-style pack
 info="$(dpkg-deb --info "$deb")"
 grep -q '^ Depends:.*libqt6widgets6' <<< "$info" || fail "Depends lacks Qt"
 grep -q '^ Recommends:.*qt6-translations-l10n' <<< "$info" || fail "no Qt texts"
+grep -q "^ Suggests: qt6-wayland" <<< "$info" || fail "does not suggest qt6-wayland"
 files="$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)"
 [ "$files" = "$(printf './usr/%s\n' bin/korrin-editor bin/korrin-map "lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/korrin-editor/korrin-map-qt.so" \
     share/applications/org.korrin.Editor.desktop share/doc/korrin-editor/changelog.gz \
