@@ -23,8 +23,18 @@ QStringList nameFiltersFrom(const QString& filter) {
     return nameFilters;
 }
 
+bool isWorkingFolder(const QString& path, uint ownerId, bool writable) {
+    // Debian's range of user accounts; root and the system accounts own installed programs.
+    constexpr uint kFirstUser = 1000;
+    constexpr uint kLastUser = 59999;
+    const bool installed = path == QLatin1String("/usr") || path.startsWith(QLatin1String("/usr/"));
+    return writable && ownerId >= kFirstUser && ownerId <= kLastUser && !installed;
+}
+
 QString initialFolder(const QString& programFolder) {
-    if (QFileInfo(programFolder).isWritable()) {
+    const QFileInfo program(programFolder);
+    if (program.isDir() &&
+        isWorkingFolder(program.canonicalFilePath(), program.ownerId(), program.isWritable())) {
         return programFolder;
     }
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);

@@ -16,8 +16,15 @@ namespace korrin::editor {
 QStringList nameFiltersFrom(const QString& filter);
 
 /**
- * The folder the file dialogs start in: the program's folder when the user can write to it
- * (a build tree or an unpacked copy), else the documents folder, else the home folder.
+ * Whether a folder is one a user works in, such as a build tree or an unpacked copy: the user
+ * can write to it, a user account owns it (not root nor a system account, whoever runs the
+ * program) and it does not lie under /usr. `path` is the folder's canonical path.
+ */
+bool isWorkingFolder(const QString& path, uint ownerId, bool writable);
+
+/**
+ * The folder the file dialogs start in: the program's folder when it is a working folder,
+ * else the documents folder, else the home folder.
  */
 QString initialFolder(const QString& programFolder);
 

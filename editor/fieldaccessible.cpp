@@ -48,7 +48,7 @@ public:
         return QStringLiteral("Столбец %1, строка %2: %3")
             .arg(x_)
             .arg(y_)
-            .arg(tileName(field_->cellsShown()(x_, y_)));
+            .arg(render::tileName(field_->cellsShown()(x_, y_)));
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override { return field_ ? cellBounds(field_, x_, y_) : QRect(); }
@@ -174,22 +174,6 @@ QAccessibleInterface* fieldFactory(const QString& className, QObject* object) {
 
 }  // namespace
 
-QString tileName(int code) {
-    static const std::array<QString, map::kTileCount> names{
-        QStringLiteral("Пустое поле"),
-        QStringLiteral("Кирпичная стена"),
-        QStringLiteral("Стальной блок"),
-        QStringLiteral("Кусты"),
-        QStringLiteral("Вода"),
-        QStringLiteral("Кирпич: правая половина"),
-        QStringLiteral("Кирпич: левая половина"),
-        QStringLiteral("Кирпич: нижняя половина"),
-        QStringLiteral("Кирпич: верхняя половина"),
-        QStringLiteral("База"),
-    };
-    return code >= 0 && code < map::kTileCount ? names[static_cast<std::size_t>(code)] : QString();
-}
-
 void installFieldAccessibility() {
     static const bool installed = [] {
         QAccessible::installFactory(fieldFactory);
@@ -210,24 +194,22 @@ QList<int> changedCells(const map::Grid& before, const map::Grid& after) {
     return changed;
 }
 
-void announceChangedCells(PictureBox* field, const map::Grid& before, const map::Grid& after) {
-    if (!QAccessible::isActive()) {
-        return;
-    }
-    for (const int index : changedCells(before, after)) {
-        QAccessibleEvent event(field, QAccessible::NameChanged);
-        event.setChild(index);
-        QAccessible::updateAccessibility(&event);
-    }
-}
-
-void announceFocusedCell(PictureBox* field) {
-    if (!QAccessible::isActive() || !field->hasFocus()) {
-        return;
-    }
-    QAccessibleEvent event(field, QAccessible::Focus);
-    event.setChild(indexOf(field->keyboardCell().x(), field->keyboardCell().y()));
-    QAccessible::updateAccessibility(&event);
+void announceFieldChanges(PictureBox* field) {
+    QObject::connect(field, &PictureBox::cellsShownChanged, field,
+                     [field](const map::Grid& before) {
+                         for (const int index : changedCells(before, field->cellsShown())) {
+                             QAccessibleEvent event(field, QAccessible::NameChanged);
+                             event.setChild(index);
+                             QAccessible::updateAccessibility(&event);
+                         }
+                     });
+    QObject::connect(field, &PictureBox::focusedCellChanged, field, [field] {
+        if (field->hasFocus()) {
+            QAccessibleEvent event(field, QAccessible::Focus);
+            event.setChild(indexOf(field->keyboardCell().x(), field->keyboardCell().y()));
+            QAccessible::updateAccessibility(&event);
+        }
+    });
 }
 
 }  // namespace korrin::editor

@@ -10,9 +10,6 @@ namespace korrin::editor {
 
 class PictureBox;
 
-/** The name of tile code `code` (0 .. 9) as a screen reader says it. */
-QString tileName(int code);
-
 /**
  * Makes the field known to screen readers as a table of 13 rows and 13 columns named
  * "Карта", whose cells name their column, row and tile. Installed once, by the first field.
@@ -22,10 +19,10 @@ void installFieldAccessibility();
 /** The table indexes (row by row, from 0) of the field's cells that differ between the grids. */
 QList<int> changedCells(const map::Grid& before, const map::Grid& after);
 
-/** Tells a screen reader which cells now show another tile. */
-void announceChangedCells(PictureBox* field, const map::Grid& before, const map::Grid& after);
-
-/** Tells a screen reader that the focused cell moved to the field's keyboard cell. */
-void announceFocusedCell(PictureBox* field);
+/**
+ * From now on tells screen readers what `field` publishes: the cells that show another tile,
+ * and the keyboard cell as the focused cell whenever the field has the focus.
+ */
+void announceFieldChanges(PictureBox* field);
 
 }  // namespace korrin::editor

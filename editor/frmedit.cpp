@@ -21,6 +21,7 @@
 #include "palettekeys.h"
 #include "picturebox.h"
 #include "render/fieldpainter.h"
+#include "startup.h"
 #include "titlebar.h"
 #include "version.h"
 
@@ -69,14 +70,14 @@ void frmEdit::createControls() {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Korrin Editor"));
     setWindowIcon(QIcon(QStringLiteral(":/icon.xpm")));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(TitleBar::mainWindowFlags(QGuiApplication::platformName()));
     // A right click on the field erases; it must not open the toolbar's menu.
     setContextMenuPolicy(Qt::NoContextMenu);
-    if (TitleBar::needed()) {
+    if (TitleBar::needed(QGuiApplication::platformName())) {
         titleBar = new TitleBar(this);
     }
 
+    installPaletteAccessibility();
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setMovable(false);
@@ -89,6 +90,7 @@ void frmEdit::createControls() {
         const int button = static_cast<int>(Toolbar1->actions().indexOf(action)) + 1;
         paletteKeys->setCurrent(button - 1);  // the keyboard comes back to the button last used
         guard([=, this] { Toolbar1_ButtonClick(button); });
+        showCurrentTile();
     });
     addToolBar(Qt::TopToolBarArea, Toolbar1);
 
@@ -97,6 +99,7 @@ void frmEdit::createControls() {
     installFieldAccessibility();
     Picture1 = new PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
+    announceFieldChanges(Picture1);
     connect(Picture1, &PictureBox::mouseDown, this,
             [this](int Button, int Shift, double X, double Y) {
                 guard([=, this] { Picture1_MouseDown(Button, Shift, X, Y); });
@@ -188,7 +191,7 @@ void frmEdit::placeControls() {
     Picture1->setGeometry(kPicture1Bounds.translated(0, titleHeight + menuHeight));
     Picture1->raise();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+        move(windowPosition(screen->availableGeometry(), size()));
     }
 }
 
@@ -201,6 +204,7 @@ void frmEdit::createKeyboardAccess() {
         setTabOrder(paletteKeys->last(), titleBar->closeButton());
     }
     Picture1->setFocus();
+    showCurrentTile();
 
     auto* f10 = new QAction(this);
     f10->setObjectName(QStringLiteral("keyF10"));
@@ -223,8 +227,16 @@ void frmEdit::Form_Load() {
         // A name for screen readers only: the buttons show no caption and no tooltip.
         Toolbar1->widgetForAction(buttons[k - 1])
             ->setAccessibleName(picture == 0 ? QStringLiteral("Без плитки")
-                                             : tileName(picture - 1));
+                                             : render::tileName(picture - 1));
     }
+}
+
+// For screen readers only, as the palette shows no current tile: its button is "checked" and
+// the field's description names it.
+void frmEdit::showCurrentTile() {
+    paletteKeys->setChosen(settings_.curTile + 1);
+    Picture1->setAccessibleDescription(QStringLiteral("Текущая плитка: ") +
+                                       render::tileName(settings_.curTile));
 }
 
 void frmEdit::Timer1_Timer() {

@@ -53,6 +53,7 @@ private:
     void createMenus();
     void placeControls();
     void createKeyboardAccess();
+    void showCurrentTile();
     QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption,
                          void (frmEdit::*handler)());
     void pointAt(int Button, double X, double Y);

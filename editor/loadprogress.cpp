@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QTimer>
@@ -30,6 +31,18 @@ QString progressText(const QString& fileName, std::uint64_t bytesRead) {
 }
 
 }  // namespace
+
+void SpokenProgress::update(const QString& text, qint64 now) {
+    if (!said_ || now - lastSaid_ >= kInterval) {
+        widget_->setAccessibleName(text);
+        lastSaid_ = now;
+        said_ = true;
+    }
+}
+
+void SpokenProgress::finish(const QString& text) {
+    widget_->setAccessibleName(text);
+}
 
 std::optional<map::Grid> loadWithProgress(QWidget* parent, const QString& fileName,
                                           const map::Grid& mass) {
@@ -65,18 +78,24 @@ std::optional<map::Grid> loadWithProgress(QWidget* parent, const QString& fileNa
         QProgressDialog progress(parent);  // with Qt's own Cancel button
         progress.setWindowTitle(QStringLiteral("Открытие файла"));
         progress.setLabelText(progressText(fileName, bytesRead));
+        QElapsedTimer shown;
+        shown.start();
+        SpokenProgress spoken(progress.findChild<QLabel*>());
+        spoken.update(progress.labelText(), shown.elapsed());
         progress.setRange(0, kPercent);
         progress.setAutoReset(false);  // a full bar is not the end: the reader still decodes
         const qint64 size = QFileInfo(fileName).size();
         bool completed = false;
         QObject::connect(&poll, &QTimer::timeout, &progress, [&] {
+            const std::uint64_t bytes = bytesRead.load(std::memory_order_relaxed);
             if (finished()) {
                 completed = true;
+                spoken.finish(progressText(fileName, bytes));
                 progress.accept();
                 return;
             }
-            const std::uint64_t bytes = bytesRead.load(std::memory_order_relaxed);
             progress.setLabelText(progressText(fileName, bytes));
+            spoken.update(progress.labelText(), shown.elapsed());
             if (size > 0) {
                 progress.setValue(static_cast<int>(std::min<std::uint64_t>(
                     bytes * kPercent / static_cast<std::uint64_t>(size), kPercent)));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "palettekeys.h"
 
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -11,8 +12,54 @@
 namespace korrin::editor {
 
 namespace {
+
 constexpr int kFocusFrameWidth = 2;  // pixels
+constexpr char kChosen[] = "korrinChosen";
+
+/** A palette button as a screen reader sees it: a button that can be pressed and is checked
+ * while it holds the chosen tile. */
+class PaletteButton : public QAccessibleWidget {
+public:
+    explicit PaletteButton(QToolButton* button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = PaletteKeys::isChosen(static_cast<QToolButton*>(widget()));
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction()) {
+            static_cast<QToolButton*>(widget())->click();
+        } else {
+            QAccessibleWidget::doAction(name);
+        }
+    }
+};
+
+// The buttons a toolbar makes for its actions are the palette's: the program has no other
+// toolbar, and a toolbar's extension button is a class of its own. Asked as each button is
+// made, before any mark could be set on it.
+QAccessibleInterface* paletteFactory(const QString& /*className*/, QObject* object) {
+    auto* button = qobject_cast<QToolButton*>(object);
+    return button && button->metaObject() == &QToolButton::staticMetaObject &&
+                   qobject_cast<QToolBar*>(button->parent()) != nullptr
+               ? new PaletteButton(button)
+               : nullptr;
+}
+
 }  // namespace
+
+void installPaletteAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(paletteFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 PaletteKeys::PaletteKeys(QToolBar* toolbar) : QObject(toolbar) {
     for (QAction* action : toolbar->actions()) {
@@ -32,6 +79,26 @@ void PaletteKeys::setCurrent(int index) {
     for (int k = 0; k < buttons_.size(); ++k) {
         buttons_[k]->setFocusPolicy(k == current_ ? Qt::TabFocus : Qt::NoFocus);
     }
+}
+
+void PaletteKeys::setChosen(int index) {
+    if (index == chosen_ || index < 0 || index >= buttons_.size()) {
+        return;
+    }
+    for (QToolButton* button : {chosen_ >= 0 ? buttons_[chosen_] : nullptr, buttons_[index]}) {
+        if (button != nullptr) {
+            button->setProperty(kChosen, button == buttons_[index]);
+            QAccessible::State checked;
+            checked.checked = true;
+            QAccessibleStateChangeEvent event(button, checked);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+    chosen_ = index;
+}
+
+bool PaletteKeys::isChosen(const QToolButton* button) {
+    return button->property(kChosen).toBool();
 }
 
 void PaletteKeys::focusButton(int index) {

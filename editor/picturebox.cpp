@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "picturebox.h"
 
-#include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
-#include "fieldaccessible.h"
 #include "render/fieldpainter.h"
 
 namespace korrin::editor {
@@ -29,17 +29,29 @@ double twips(double pixels) {
     return pixels * map::kTwipsPerPixel;
 }
 
-// Two pixels of white inside one of black: visible on every tile, the black and the steel too.
-void drawKeyboardFrame(QPainter& painter, QPoint cell) {
-    const QRect bounds((cell.x() - 1) * render::kCellPixels, (cell.y() - 1) * render::kCellPixels,
-                       render::kCellPixels, render::kCellPixels);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::NoBrush);
-    for (const auto& [inset, colour] : {std::pair{0, Qt::black}, {1, Qt::white}, {2, Qt::white}}) {
-        const QRect ring = bounds.adjusted(inset, inset, -inset, -inset);
-        painter.setPen(QPen(colour, 1));
-        painter.drawRect(ring.adjusted(0, 0, -1, -1));
-    }
+// A band `width` pixels wide along the inside of `outer`'s edge.
+void fillRing(QPainter& painter, const QRect& outer, int width, Qt::GlobalColor colour) {
+    const QRect inner = outer.adjusted(width, width, -width, -width);
+    painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), width), colour);
+    painter.fillRect(QRect(outer.left(), inner.bottom() + 1, outer.width(), width), colour);
+    painter.fillRect(QRect(outer.left(), inner.top(), width, inner.height()), colour);
+    painter.fillRect(QRect(inner.right() + 1, inner.top(), width, inner.height()), colour);
+}
+
+// Two pixels of white inside one of black, visible on every tile, the black and the steel too;
+// at a larger scale each band grows by whole screen pixels.
+void drawKeyboardFrame(QPainter& painter, QPoint cell, qreal ratio) {
+    // Counted in the screen's own pixels, so that at any scale the frame lies exactly on the
+    // cell's edge as the image shows it, and no band is blended into the tile.
+    const auto edge = [ratio](int cells) { return qRound(cells * render::kCellPixels * ratio); };
+    const QRect bounds(QPoint(edge(cell.x() - 1), edge(cell.y() - 1)),
+                       QPoint(edge(cell.x()) - 1, edge(cell.y()) - 1));
+    const int band = std::max(1, qRound(ratio));
+    painter.save();
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    fillRing(painter, bounds, band, Qt::black);
+    fillRing(painter, bounds.adjusted(band, band, -band, -band), 2 * band, Qt::white);
+    painter.restore();
 }
 
 }  // namespace
@@ -50,18 +62,19 @@ PictureBox::PictureBox(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Карта"));
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 void PictureBox::setCellsShown(const map::Grid& mass) {
     const map::Grid before = cellsShown_;
     cellsShown_ = mass;
-    announceChangedCells(this, before, cellsShown_);
+    emit cellsShownChanged(before);
 }
 
 void PictureBox::setKeyboardCell(QPoint cell) {
     keyboardCell_ = cell;
     showKeyboardFrame(true);
-    announceFocusedCell(this);
+    emit focusedCellChanged();
 }
 
 void PictureBox::showKeyboardFrame(bool shown) {
@@ -76,7 +89,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
     // Scaled only on high-density screens, and then without smoothing: pixel art stays crisp.
     painter.drawImage(rect(), image_);
     if (keyboardFrameShown_) {
-        drawKeyboardFrame(painter, keyboardCell_);
+        drawKeyboardFrame(painter, keyboardCell_, devicePixelRatioF());
     }
 }
 
@@ -92,6 +105,31 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     const QPointF at = event->position();
     emit mouseMove(buttonValue(event->buttons()), shiftValue(event->modifiers()), twips(at.x()),
                    twips(at.y()));
+}
+
+// Whether the user last pressed a key or a mouse button, wherever in the program: a focus that
+// comes back from a dialog or a menu then shows the frame only to whom used the keyboard.
+bool PictureBox::eventFilter(QObject* /*watched*/, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        lastInputWasKey_ = true;
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        lastInputWasKey_ = false;
+    }
+    return false;
+}
+
+void PictureBox::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (event->reason() != Qt::MouseFocusReason && lastInputWasKey_) {
+        showKeyboardFrame(true);
+    }
+    // Qt tells screen readers that the field took the focus only after this event; the cell
+    // must come after that, or the reader stays on the table.
+    QTimer::singleShot(0, this, [this] {
+        if (hasFocus()) {
+            emit focusedCellChanged();
+        }
+    });
 }
 
 void PictureBox::keyPressEvent(QKeyEvent* event) {

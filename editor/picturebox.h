@@ -13,7 +13,8 @@ namespace korrin::editor {
  * The field's picture: shows a persistent image and reports the mouse in twips, with the
  * buttons as 1 (left), 2 (right) and 4 (middle), and the keys pressed while it has the focus.
  * It also keeps the keyboard cell, which a frame marks over the image from the first key
- * pressed on the field until the next mouse event over it.
+ * pressed on the field, or from the moment the keyboard brings the focus to it, until the next
+ * mouse event over it. What it shows changing is published for screen readers.
  */
 class PictureBox : public QWidget {
     Q_OBJECT
@@ -41,8 +42,14 @@ signals:
     void mouseMove(int button, int shift, double x, double y);
     /** A key went down: Qt's key code; `shift` as for the mouse. */
     void keyDown(int keyCode, int shift);
+    /** The image now shows cellsShown(); `before` is what it showed until then. */
+    void cellsShownChanged(const map::Grid& before);
+    /** The focused cell is the keyboard cell anew: it moved, or the field got the focus. */
+    void focusedCellChanged();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -55,6 +62,7 @@ private:
     map::Grid cellsShown_;
     QPoint keyboardCell_{1, 1};
     bool keyboardFrameShown_ = false;
+    bool lastInputWasKey_ = false;  // anywhere in the program: a key, or a mouse button
 };
 
 }  // namespace korrin::editor

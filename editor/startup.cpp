@@ -75,9 +75,15 @@ void prepareWindowSystem() {
     if (!order.isEmpty()) {
         qputenv("QT_QPA_PLATFORM", order);
     }
-    qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
     qtHandler = qInstallMessageHandler(holdBack);
     holdingBack = true;
+}
+
+QPoint windowPosition(const QRect& available, const QSize& size) {
+    if (size.width() > available.width() || size.height() > available.height()) {
+        return available.topLeft();
+    }
+    return available.center() - QRect(QPoint(), size).center();
 }
 
 void setUpApplication(QApplication& app) {

@@ -3,6 +3,9 @@
 
 #include <QByteArray>
 
+#include <QPoint>
+#include <QRect>
+
 class QApplication;
 class QString;
 
@@ -10,10 +13,9 @@ namespace korrin::editor {
 
 /**
  * Chooses the window system before the application exists. Where an X server is reachable,
- * X11 comes first: its window managers draw a title bar with the window's own buttons. On
- * Wayland, Qt's title bar is turned off, for it offers minimize and maximize to any window;
- * the window draws its own. When no window system can be used, the editor says which package
- * is missing in one line and exits with status 1.
+ * X11 comes first: its window managers draw a title bar with the window's own buttons. (On
+ * Wayland the main window draws its own bar, see TitleBar.) When no window system can be used,
+ * the editor says which package is missing in one line and exits with status 1.
  */
 void prepareWindowSystem();
 
@@ -29,6 +31,13 @@ bool waylandPluginInstalled(const QString& pluginsFolder);
 
 /** The one line the editor prints when no window system starts. */
 const char* noWindowSystemLine(bool wayland, bool pluginInstalled);
+
+/**
+ * Where a window of `size` opens on a screen whose free area is `available`: centred, or at
+ * the area's top-left corner when it is wider or taller, so that its title is never off the
+ * screen.
+ */
+QPoint windowPosition(const QRect& available, const QSize& size);
 
 /**
  * Prepares the application as the editor starts: its name and version, the desktop entry it

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "titlebar.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -45,9 +44,15 @@ TitleBar::TitleBar(QWidget* window) : QWidget(window), close_(new QToolButton(th
     setFixedHeight(sizeHint().height());
 }
 
-bool TitleBar::needed() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
-           qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION");
+bool TitleBar::needed(const QString& platformName) {
+    return platformName.startsWith(QLatin1String("wayland"));
+}
+
+Qt::WindowFlags TitleBar::mainWindowFlags(const QString& platformName) {
+    const Qt::WindowFlags closeOnly = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    // Frameless alone: Qt drops it from any set that also asks for parts of a title bar.
+    return needed(platformName) ? Qt::Window | Qt::FramelessWindowHint : closeOnly;
 }
 
 // The compositor moves the window: a Wayland client cannot place itself.

@@ -8,16 +8,21 @@ class QToolButton;
 namespace korrin::editor {
 
 /**
- * The window's own title bar, for window systems that leave the title bar to the program and
- * whose toolkit bar would offer minimize and maximize (Qt's on Wayland): the icon, the caption
- * and a close button only. Dragging it moves the window.
+ * The main window's own title bar, for window systems that leave the title bar to the program
+ * and whose toolkit bar would offer minimize and maximize (Qt's on Wayland): the icon, the
+ * caption and a close button only. Dragging it moves the window. Dialogs keep the toolkit's.
  */
 class TitleBar : public QWidget {
 public:
     explicit TitleBar(QWidget* window);
 
-    /** Whether the window system needs it: Wayland, with Qt's own bar turned off at start. */
-    static bool needed();
+    /** Whether the window system named `platformName` (Qt's platform plugin) needs it. */
+    static bool needed(const QString& platformName);
+    /**
+     * The main window's flags on that window system: a close button only, and on Wayland no
+     * bar of Qt's at all, for this one takes its place.
+     */
+    static Qt::WindowFlags mainWindowFlags(const QString& platformName);
 
     QToolButton* closeButton() const { return close_; }
 

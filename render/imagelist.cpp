@@ -23,6 +23,22 @@ const QImage& ImageList::picture(int number) const {
     return pictures_[number - 1];
 }
 
+QString tileName(int code) {
+    static const std::array<QString, map::kTileCount> names{
+        QStringLiteral("Пустое поле"),
+        QStringLiteral("Кирпичная стена"),
+        QStringLiteral("Стальной блок"),
+        QStringLiteral("Кусты"),
+        QStringLiteral("Вода"),
+        QStringLiteral("Кирпич: правая половина"),
+        QStringLiteral("Кирпич: левая половина"),
+        QStringLiteral("Кирпич: нижняя половина"),
+        QStringLiteral("Кирпич: верхняя половина"),
+        QStringLiteral("База"),
+    };
+    return code >= 0 && code < map::kTileCount ? names[static_cast<std::size_t>(code)] : QString();
+}
+
 QIcon crispIcon(const QImage& picture) {
     QIcon icon;
     for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {

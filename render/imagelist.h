@@ -3,6 +3,7 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QString>
 #include <array>
 
 #include "map/grid.h"
@@ -27,6 +28,9 @@ public:
 private:
     std::array<QImage, map::kTileCount> pictures_;
 };
+
+/** The name of tile code `code` (0 .. 9) as a screen reader says it; empty for any other. */
+QString tileName(int code);
 
 /**
  * `picture` as an icon that stays pixel art on every screen: for device pixel ratios 1, 1.25,

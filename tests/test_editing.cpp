@@ -17,8 +17,11 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <unistd.h>
+
 #include "editor/commondialog.h"
 #include "editor/fieldaccessible.h"
+#include "editor/loadprogress.h"
 #include "editor/startup.h"
 #include "editor/titlebar.h"
 #include "editorfixture.h"
@@ -101,6 +104,25 @@ bool shows(const QImage& shown, const QImage& picture) {
     return false;
 }
 
+// `field` as shown with the keyboard frame on cell (x, y), at `ratio` screen pixels to one of
+// the image's: within the cell's screen pixels, one band of black along its edge, then two of
+// white, each a whole number of screen pixels wide.
+QImage framed(const QImage& field, QPoint cell, qreal ratio) {
+    QImage expected = field;
+    const int band = std::max(1, qRound(ratio));
+    const auto edge = [ratio](int cells) { return qRound(cells * 32 * ratio); };
+    for (int y = edge(cell.y() - 1); y < edge(cell.y()); ++y) {
+        for (int x = edge(cell.x() - 1); x < edge(cell.x()); ++x) {
+            const int inward = std::min({x - edge(cell.x() - 1), edge(cell.x()) - 1 - x,
+                                         y - edge(cell.y() - 1), edge(cell.y()) - 1 - y});
+            if (inward < 3 * band) {
+                expected.setPixel(x, y, inward < band ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+            }
+        }
+    }
+    return expected;
+}
+
 }  // namespace
 
 class TestEditing : public QObject {
@@ -111,6 +133,7 @@ private slots:
     void init() { QTest::failOnWarning(QRegularExpression(korrin::test::kUnexpectedModal)); }
     void windowSystem_data();
     void windowSystem();
+    void windowPlacement();
     void painterRefuses();
     void startUp();
     void windowPicture();
@@ -119,10 +142,14 @@ private slots:
     void mouse_data();
     void mouse();
     void keyboard();
+    void keyboardFrame();
     void screenReader();
+    void screenReaderIsTold();
     void openAndSave();
     void longLoadShowsProgressAndCancels();
+    void progressIsSpokenOnceASecond();
     void clearAsksFirst();
+    void initialFolder_data();
     void initialFolder();
     void aboutThenExit();  // last: Exit quits the application
 };
@@ -178,6 +205,30 @@ void TestEditing::windowSystem() {
 
 // The painter's refusals: a picture number outside the list, a cell holding no tile's code,
 // an image it cannot paint into, and an image that cannot become a PNG.
+// Where the window opens: centred on the screen's free area, or at its top-left corner when it
+// does not fit (a 1280 x 900 screen at scale 2, a panel at the top), never above the screen.
+void TestEditing::windowPlacement() {
+    using korrin::editor::windowPosition;
+    const QSize window(429, 520);
+    QCOMPARE(windowPosition(QRect(0, 0, 1920, 1080), window), QPoint(745, 280));
+    QCOMPARE(windowPosition(QRect(0, 32, 1920, 1048), window), QPoint(745, 296));
+    QCOMPARE(windowPosition(QRect(0, 0, 429, 520), window), QPoint(0, 0));
+    QCOMPARE(windowPosition(QRect(0, 16, 640, 434), window), QPoint(0, 16));   // too tall
+    QCOMPARE(windowPosition(QRect(50, 0, 428, 1000), window), QPoint(50, 0));  // too wide
+    // Only on Wayland the main window goes without the toolkit's bar, and draws its own.
+    for (const auto& [platform, own] : {std::pair{"wayland", true},
+                                        {"wayland-egl", true},
+                                        {"xcb", false},
+                                        {"offscreen", false}}) {
+        QWidget window(nullptr, TitleBar::mainWindowFlags(platform));
+        const Qt::WindowFlags flags = window.windowFlags();  // as Qt keeps them
+        QCOMPARE(TitleBar::needed(platform), own);
+        QCOMPARE(flags.testFlag(Qt::FramelessWindowHint), own);
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint) != own &&
+                !(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    }
+}
+
 void TestEditing::painterRefuses() {
     using korrin::render::kFieldPixels;
     const korrin::render::ImageList iList;
@@ -408,9 +459,9 @@ void TestEditing::keyboard() {
     QCOMPARE(QApplication::focusWidget(), editor.button(8));
     editor.play("Home Left Right Right Return");  // Enter chooses the brick
     QCOMPARE(QApplication::focusWidget(), editor.button(3));
+    QCOMPARE(editor.shown(), before);  // no frame before a key
     editor.play("Shift+Tab");
     QCOMPARE(QApplication::focusWidget(), editor.picture());
-    QCOMPARE(editor.shown(), before);  // no frame before a key on the field
 
     editor.play("Right Right Down");
     QCOMPARE(editor.readOut(), QString("mass(3,2)=0"));
@@ -430,15 +481,10 @@ void TestEditing::keyboard() {
                                     "0000000000000 0000000000000 0000000000000 0000000000000 "
                                     "0000000000000"));
 
-    // The frame marks the keyboard cell over the picture, never in it, until the mouse moves:
-    // one pixel of black round two of white.
+    // The frame marks the keyboard cell over the picture, never in it, until the mouse moves.
     editor->Timer1_Timer();
-    const QImage field = editor.picture()->image();
-    QImage framed = field;
-    QPainter(&framed).fillRect(12 * 32, 32, 32, 32, Qt::black);  // cell (13, 2)
-    QPainter(&framed).fillRect(12 * 32 + 1, 33, 30, 30, Qt::white);
-    QPainter(&framed).drawImage(12 * 32 + 3, 35, field.copy(12 * 32 + 3, 35, 26, 26));
-    QCOMPARE(editor.shown(), framed);
+    const QImage field = editor.picture()->image().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(editor.shown(), framed(field, {13, 2}, 1));
     editor.play("M5,5");
     QCOMPARE(editor.shown(), field);
     editor.play("Left");  // one cell, from the keyboard cell; the mouse did not move it
@@ -454,6 +500,42 @@ void TestEditing::keyboard() {
     editor.play("F10");
     QCOMPARE(editor->menuBar()->activeAction(), editor.control<QMenu>("mnuFile")->menuAction());
     editor->menuBar()->setActiveAction(nullptr);
+}
+
+// The keyboard frame at every scale CTest runs this at: it lies exactly on the cell's screen
+// pixels, and it shows at once when the keyboard brings the focus to the field, never when the
+// mouse does.
+void TestEditing::keyboardFrame() {
+    Editor editor;
+    editor.timer()->stop();
+    editor->Timer1_Timer();
+    QApplication::setActiveWindow(editor.window.get());
+    QVERIFY(!editor.picture()->keyboardFrameShown());  // the picture of one who never uses keys
+    const QImage field = editor.shown();
+    const qreal ratio = editor.picture()->devicePixelRatioF();
+    editor.play("Tab Shift+Tab");
+    QCOMPARE(editor.shown(), framed(field, {1, 1}, ratio));
+    editor.play("Right Down");
+    QCOMPARE(editor.shown(), framed(field, {2, 2}, ratio));
+    editor.play("Tab");
+    QTest::mouseClick(editor.picture(), Qt::LeftButton, {}, QPoint(200, 200));
+    QCOMPARE(QApplication::focusWidget(), editor.picture());
+    QCOMPARE(editor.shown(), field);
+
+    // Back from a dialog: framed if a key opened it, not if the mouse was used last.
+    for (const bool byKey : {true, false}) {
+        Modals modals;
+        modals.expect<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+        if (byKey) {
+            QTest::keyClick(editor.window.get(), Qt::Key_O, Qt::ControlModifier);
+        } else {
+            QTest::mouseClick(editor.picture(), Qt::LeftButton, {}, QPoint(200, 200));
+            editor.trigger("mnuOpen");
+        }
+        QVERIFY(modals.allAnswered());
+        QApplication::setActiveWindow(editor.window.get());
+        QCOMPARE(editor.shown(), byKey ? framed(field, {2, 2}, ratio) : field);
+    }
 }
 
 // What a screen reader finds: the names, roles, the table and its focused cell.
@@ -516,8 +598,8 @@ void TestEditing::screenReader() {
         after(x, y) = 1;
     }
     QCOMPARE(korrin::editor::changedCells(before, after), QList({0, 12, 156, 168}));
-    QCOMPARE(QStringList({korrin::editor::tileName(-1), korrin::editor::tileName(0),
-                          korrin::editor::tileName(9), korrin::editor::tileName(10)}),
+    QCOMPARE(QStringList({korrin::render::tileName(-1), korrin::render::tileName(0),
+                          korrin::render::tileName(9), korrin::render::tileName(10)}),
              QStringList({"", "Пустое поле", "База", ""}));
 
     // What the table and a cell answer to the rest of what a screen reader may ask.
@@ -557,6 +639,63 @@ void TestEditing::screenReader() {
         QVERIFY(QAccessible::accessibleInterface(id) != nullptr);
     }
     QCOMPARE(QAccessible::accessibleInterface(id), nullptr);
+}
+
+// What a screen reader is told as the user works: the keyboard cell as the focused cell when
+// the field gets the focus, and which palette button holds the current tile.
+void TestEditing::screenReaderIsTold() {
+    Editor editor;
+    editor.timer()->stop();
+    QApplication::setActiveWindow(editor.window.get());
+    QSignalSpy focusedCell(editor.picture(), &korrin::editor::PictureBox::focusedCellChanged);
+    editor.play("Right Down Tab Shift+Tab");
+    QCOMPARE(focusedCell.count(), 2);  // the arrows; the focus is told after Qt tells its own
+    QVERIFY(focusedCell.wait(1000));
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(editor.picture());
+    QCOMPARE(field->focusChild(), field->tableInterface()->cellAt(1, 1));
+
+    const auto checked = [&] {
+        QList<int> buttons;
+        for (int k = 1; k <= 10; ++k) {
+            const QAccessible::State state =
+                QAccessible::queryAccessibleInterface(editor.button(k))->state();
+            buttons << (state.checked ? k : 0) * (state.checkable ? 1 : -1);
+        }
+        buttons.removeAll(0);
+        return buttons;
+    };
+    QCOMPARE(checked(), QList({2}));  // curTile 0
+    QCOMPARE(field->text(QAccessible::Description), QString("Текущая плитка: Пустое поле"));
+    editor.play("5 1");  // bushes; the blank button chooses nothing
+    QCOMPARE(checked(), QList({5}));
+    QCOMPARE(field->text(QAccessible::Description), QString("Текущая плитка: Кусты"));
+    // Pressed by a screen reader, a button chooses its tile as a click does.
+    QAccessibleActionInterface* press =
+        QAccessible::queryAccessibleInterface(editor.button(10))->actionInterface();
+    QVERIFY(press->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    press->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(checked(), QList({10}));
+    QCOMPARE(editor->settings().curTile, 8);
+    press->doAction(QAccessibleActionInterface::setFocusAction());  // Qt's own actions still
+    QCOMPARE(QApplication::focusWidget(), editor.button(10));
+}
+
+// A progress text that changes 50 times a second for 10 seconds is said 10 times, then at
+// its end: the label's name, which a screen reader reads, changes only then.
+void TestEditing::progressIsSpokenOnceASecond() {
+    QLabel label;
+    korrin::editor::SpokenProgress spoken(&label);
+    QStringList said;
+    for (int tick = 0; tick < 500; ++tick) {
+        label.setText(QString::number(tick));
+        spoken.update(label.text(), 20 * tick + 7);
+        if (said.isEmpty() || said.last() != label.accessibleName()) {
+            said << label.accessibleName();
+        }
+    }
+    spoken.finish("done");
+    said << label.accessibleName();
+    QCOMPARE(said.join(' '), QString("0 50 100 150 200 250 300 350 400 450 done"));
 }
 
 // Open and Save through the dialog; a cancelled dialog changes nothing, after a confirmed one too.
@@ -607,7 +746,8 @@ void TestEditing::openAndSave() {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
              (QStringList{"level", "other.txt", "уровень 1.txt"}));
     const QString filters = "Map files ( *.txt)|All (*)";
-    const QString folder = QCoreApplication::applicationDirPath();  // then the last file's
+    // The first folder is tested on its own; then the last file's.
+    const QString folder = korrin::editor::initialFolder(QCoreApplication::applicationDirPath());
     const QString open = "Выберите файл карты (open)";
     const QString save = "Укажите имя для файла (save)";
     const QString name = "уровень 1.txt";
@@ -703,20 +843,54 @@ void TestEditing::clearAsksFirst() {
     }
 }
 
+void TestEditing::initialFolder_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<bool>("working");
+    QTest::newRow("a user's build tree") << "/home/ann/korrin/build" << 1000u << true << true;
+    QTest::newRow("the last user id") << "/srv/build" << 59999u << true << true;
+    QTest::newRow("not writable") << "/home/ann/korrin/build" << 1000u << false << false;
+    QTest::newRow("owned by root") << "/home/ann/korrin/build" << 0u << true << false;
+    QTest::newRow("a system account's") << "/var/games/korrin" << 999u << true << false;
+    QTest::newRow("nobody's") << "/tmp/korrin" << 65534u << true << false;
+    QTest::newRow("installed, whoever runs it") << "/usr/bin" << 0u << true << false;
+    QTest::newRow("under /usr, owned by a user") << "/usr/local/bin" << 1000u << true << false;
+    QTest::newRow("/usr itself") << "/usr" << 1000u << true << false;
+    QTest::newRow("a look-alike of /usr") << "/usr2/bin" << 1000u << true << true;
+}
+
 void TestEditing::initialFolder() {
+    QFETCH(QString, path);
+    QFETCH(uint, owner);
+    QFETCH(bool, writable);
+    QFETCH(bool, working);
+    QCOMPARE(korrin::editor::isWorkingFolder(path, owner, writable), working);
+    if (QByteArray(QTest::currentDataTag()) != "a user's build tree") {
+        return;
+    }
+    // The folders themselves: the program's if a user owns it, else documents, else home.
     QTemporaryDir home;
-    const QByteArray oldHome = qgetenv("HOME");
+    const auto restore = qScopeGuard([old = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME")] {
+        qputenv("HOME", old);
+        qputenv("XDG_CONFIG_HOME", config);
+    });
     qputenv("HOME", QFile::encodeName(home.path()));
     qunsetenv("XDG_CONFIG_HOME");  // so that the folder settings come from the new home too
     const auto folder = [&](const char* program) {
         return QDir(korrin::editor::initialFolder(home.filePath(program)));
     };
-    QDir(home.path()).mkdir("bin");
-    QCOMPARE(folder("bin"), QDir(home.filePath("bin")));  // the program's, being writable
-    QCOMPARE(folder("gone"), QDir(home.path()));  // "gone" does not exist: nobody can write there
+    QVERIFY(QDir(home.path()).mkdir("bin"));
+    if (geteuid() == 0) {  // root's own folders are never offered: a user's
+        QVERIFY(chown(QFile::encodeName(home.filePath("bin")).constData(), 1000, 1000) == 0);
+    } else if (geteuid() < 1000 || geteuid() > 59999) {
+        QSKIP("run by a system account, which owns no working folder");
+    }
+    QCOMPARE(folder("bin"), QDir(home.filePath("bin")));
+    QCOMPARE(QDir(korrin::editor::initialFolder("/usr/bin")), QDir(home.path()));
+    QCOMPARE(folder("gone"), QDir(home.path()));
     QDir(home.path()).mkdir("Documents");
-    QCOMPARE(folder("gone"), QDir(home.filePath("Documents")));
-    qputenv("HOME", oldHome);
+    QCOMPARE(QDir(korrin::editor::initialFolder("/usr/bin")), QDir(home.filePath("Documents")));
 }
 
 void TestEditing::aboutThenExit() {
