@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "arguments.h"
 
+#include <optional>
+
 #include "map/text.h"
 
 namespace korrin::cli {
@@ -14,18 +16,34 @@ const std::string_view kDescription =
     "                                 'FILE: ok' or 'FILE: error N: DESCRIPTION'.\n"
     "  normalize FILE [-o OUT]        Write the file as the editor would save it after\n"
     "                                 opening it: to OUT, or to standard output.\n"
-    "  render FILE -o OUT.png [--grid]\n"
+    "  render FILE... -o OUT.png [--grid] [--columns N]\n"
     "                                 Write the 416 x 416 picture of the field that the\n"
-    "                                 editor shows for the file, with the red grid if asked.\n"
+    "                                 editor shows for the file, with the red grid if asked;\n"
+    "                                 for several files, their fields on one sheet in\n"
+    "                                 argument order, N (4 unless given) to a row.\n"
     "  export FILE -o OUT.tmx|OUT.tmj|OUT.json\n"
     "                                 Write the file as a Tiled map (TMX or JSON), with its\n"
     "                                 tileset picture korrin-tiles.png beside OUT.\n"
     "  import IN [-o OUT]             Read a TMX or JSON map edited in Tiled and write it\n"
     "                                 as the editor would save it: to OUT, or to standard\n"
     "                                 output.\n"
+    "  cells FILE                     Print every cell as 'mass(x,y)=c', row by row: the\n"
+    "                                 map as git's diff textconv.\n"
+    "  diff OLD NEW [--png OUT.png]   Print each cell that differs, 'mass(x,y): a -> b'\n"
+    "                                 with the tiles' names; with --png, also write both\n"
+    "                                 fields side by side, changed cells outlined.\n"
+    "  merge BASE OURS THEIRS [-o OUT]\n"
+    "                                 Merge three versions cell by cell and write the\n"
+    "                                 result as the editor would save it, to OUT or over\n"
+    "                                 OURS: git's merge driver. A cell both sides changed\n"
+    "                                 differently keeps OURS' tile and is listed on\n"
+    "                                 standard error as a conflict.\n"
     "\n"
     "Exit status: 0 when every file loaded, 1 when a file failed, 2 for a usage error.\n"
-    "A failed command leaves OUT untouched.\n"
+    "diff: 0 when the fields agree, 1 when they differ, 2 when a file cannot be read or\n"
+    "for a usage error. merge: 0 when clean, 1 for conflicts (the result is written) or\n"
+    "when a file cannot be read (nothing is written). A failed command leaves OUT\n"
+    "untouched. cells, diff and merge without --png load no Qt.\n"
     "\n"
     "Saving: a symbolic link stays a link and its target receives the file; in a sticky\n"
     "folder that anyone may write, such as /tmp, only a link owned by the user or by the\n"
@@ -40,10 +58,51 @@ const std::string_view kDescription =
     "  -v, --version        Displays version information.\n"
     "  -o, --output <file>  Write to <file>.\n"
     "  --grid               render: draw the red grid overlay.\n"
+    "  --columns <n>        render: fields to a row on a sheet (1 .. 999).\n"
+    "  --png <file>         diff: also write the picture of both fields to <file>.\n"
     "\n"
     "Arguments:\n"
-    "  command              check, normalize, render, export or import.\n"
+    "  command              check, normalize, render, export, import, cells, diff or\n"
+    "                       merge.\n"
     "  files                Map files.\n";
+
+namespace {
+
+// Options that take a value: "-o X", "-oX", "--output X", "--output=X" and the like.
+struct ValueOption {
+    std::string_view shortName;  // empty: none
+    std::string_view longName;
+    std::string_view shownName;  // as "given twice" names it
+    bool Arguments::*given;
+    std::string Arguments::*value;
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"-o", "--output", "-o", &Arguments::hasOutput, &Arguments::output},
+    {"", "--png", "--png", &Arguments::hasPng, &Arguments::png},
+    {"", "--columns", "--columns", &Arguments::hasColumns, &Arguments::columns},
+};
+
+// The option among kValueOptions that `argument` gives, with its value if attached to it.
+const ValueOption* valueOption(const std::string& argument, std::optional<std::string>& value) {
+    for (const ValueOption& option : kValueOptions) {
+        const std::string joined = std::string(option.longName) + "=";
+        if (argument == option.longName || argument == option.shortName) {
+            return &option;
+        }
+        if (argument.rfind(joined, 0) == 0) {
+            value = argument.substr(joined.size());
+            return &option;
+        }
+        if (!option.shortName.empty() && argument.rfind(option.shortName, 0) == 0) {
+            value = argument.substr(option.shortName.size());
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 Arguments parseArguments(int argc, char* argv[]) {
     Arguments arguments;
@@ -51,19 +110,7 @@ Arguments parseArguments(int argc, char* argv[]) {
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        auto takeOutput = [&](std::string value) {
-            if (arguments.hasOutput) {
-                throw UsageError{"Option '-o' given twice."};
-            }
-            arguments.hasOutput = true;
-            arguments.output = std::move(value);
-        };
-        auto nextValue = [&]() -> std::string {
-            if (i + 1 >= argc) {
-                throw UsageError{"Missing value after '" + map::printable(argument) + "'."};
-            }
-            return argv[++i];
-        };
+        std::optional<std::string> attached;
         if (optionsEnded || argument == "-" || argument.size() < 2 || argument[0] != '-') {
             positional.push_back(argument);
         } else if (argument == "--") {
@@ -74,12 +121,15 @@ Arguments parseArguments(int argc, char* argv[]) {
             arguments.version = true;
         } else if (argument == "--grid") {
             arguments.grid = true;
-        } else if (argument == "-o" || argument == "--output") {
-            takeOutput(nextValue());
-        } else if (argument.rfind("--output=", 0) == 0) {
-            takeOutput(argument.substr(9));
-        } else if (argument.rfind("-o", 0) == 0) {
-            takeOutput(argument.substr(2));
+        } else if (const ValueOption* option = valueOption(argument, attached)) {
+            if (!attached && i + 1 >= argc) {
+                throw UsageError{"Missing value after '" + map::printable(argument) + "'."};
+            }
+            if (arguments.*option->given) {
+                throw UsageError{"Option '" + std::string(option->shownName) + "' given twice."};
+            }
+            arguments.*option->given = true;
+            arguments.*option->value = attached ? *attached : argv[++i];
         } else {
             // Named without its dashes, as Qt's parser does; a name of dashes only, whole.
             const std::size_t name = argument.find_first_not_of('-');

@@ -13,6 +13,10 @@ struct Arguments {
     std::vector<std::string> files;
     bool hasOutput = false;
     std::string output;
+    bool hasPng = false;
+    std::string png;  // diff's picture
+    bool hasColumns = false;
+    std::string columns;  // render's columns, as given
     bool grid = false;
     bool help = false;
     bool version = false;

@@ -14,8 +14,10 @@ inline constexpr int kUsage = 2;
 
 /** The commands that need Qt: loaded from a module only when one of them runs. */
 struct QtCommands {
-    /** The field of `mass` as the editor shows it, as PNG bytes. */
-    std::string (*renderPng)(const map::Grid& mass, bool grid);
+    /** The fields as the editor shows them, on a sheet of `columns` columns, as PNG bytes. */
+    std::string (*renderSheetPng)(const std::vector<map::Grid>& fields, int columns, bool grid);
+    /** Two fields side by side with the cells that differ outlined, as PNG bytes. */
+    std::string (*renderDiffPng)(const map::Grid& before, const map::Grid& after);
     /** Writes `mass` as a Tiled map to `output`, with its tileset picture beside it. */
     void (*exportTiled)(const map::Grid& mass, const std::string& output);
     /** Reads the grid from a map edited in Tiled. */

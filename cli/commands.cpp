@@ -12,6 +12,7 @@
 #include "map/paths.h"
 #include "map/text.h"
 #include "output.h"
+#include "pack.h"
 #include "version.h"
 
 namespace korrin::cli {
@@ -22,6 +23,8 @@ using map::Error;
 using map::ErrorNumber;
 
 constexpr std::size_t kCheckBlock = 64 * 1024;  // check's output is written in blocks this big
+constexpr int kSheetColumns = 4;                // render's columns for a pack
+constexpr int kTrouble = 2;                     // diff's status for a file it cannot read
 constexpr char kModuleName[] = "korrin-map-qt.so";
 
 const QtCommands* qtCommandsInUse = nullptr;
@@ -92,10 +95,10 @@ int usageError(const std::string& message) {
     return kUsage;
 }
 
-int check(const std::vector<std::string>& files) {
+int check(const Arguments& arguments) {
     int status = kOk;
     std::string out;
-    for (const std::string& file : files) {
+    for (const std::string& file : arguments.files) {
         try {
             openAndRedraw(file);
             out += checkLine(file, nullptr);
@@ -112,64 +115,130 @@ int check(const std::vector<std::string>& files) {
     return status;
 }
 
-int normalize(const std::string& file, const std::string& output) {
-    writeOutput(output, map::formatMap(openAndRedraw(file), map::kEditorSettings));
+int normalize(const Arguments& arguments) {
+    writeOutput(arguments.output,
+                map::formatMap(openAndRedraw(arguments.files.front()), map::kEditorSettings));
     return kOk;
 }
 
-int render(const std::string& file, const std::string& output, bool grid) {
-    const map::Grid mass = openAndRedraw(file);
-    writeOutput(output, qtCommands().renderPng(mass, grid));
+// Every field is read before anything is written: one bad file leaves OUT as it was.
+int render(const Arguments& arguments) {
+    std::vector<map::Grid> fields;
+    for (const std::string& file : arguments.files) {
+        fields.push_back(openAndRedraw(file));
+    }
+    const int columns = arguments.hasColumns ? std::stoi(arguments.columns) : kSheetColumns;
+    writeOutput(arguments.output, qtCommands().renderSheetPng(fields, columns, arguments.grid));
     return kOk;
 }
 
-int exportTiled(const std::string& file, const std::string& output) {
-    const map::Grid mass = openAndRedraw(file);
-    qtCommands().exportTiled(mass, output);
+int exportTiled(const Arguments& arguments) {
+    const map::Grid mass = openAndRedraw(arguments.files.front());
+    qtCommands().exportTiled(mass, arguments.output);
     return kOk;
 }
 
-int importTiled(const std::string& file, const std::string& output) {
+int importTiled(const Arguments& arguments) {
+    const std::string& file = arguments.files.front();
     requireName(file);
     map::Grid mass = qtCommands().importTiled(file);
     map::ApplyFixedCells(mass);
-    writeOutput(output, map::formatMap(mass, map::kEditorSettings));
+    writeOutput(arguments.output, map::formatMap(mass, map::kEditorSettings));
     return kOk;
 }
 
-// Runs one command; each checks its own usage first.
+int cells(const Arguments& arguments) {
+    writeOutput({}, cellLines(openAndRedraw(arguments.files.front())));
+    return kOk;
+}
+
+// As diff(1) does: 0 when the fields agree, 1 when they differ; 2 for trouble (runTool).
+int diff(const Arguments& arguments) {
+    const map::Grid before = openAndRedraw(arguments.files[0]);
+    const map::Grid after = openAndRedraw(arguments.files[1]);
+    if (arguments.hasPng) {
+        writeOutput(arguments.png, qtCommands().renderDiffPng(before, after));
+    }
+    const std::string lines = differences(before, after);
+    writeOutput({}, lines);
+    return lines.empty() ? kOk : kFailed;
+}
+
+// Written as git's merge driver expects: over OURS unless -o names another file, conflicts
+// or not; a conflict keeps ours and makes the status 1, so that git marks the file.
+int mergeFields(const Arguments& arguments) {
+    const map::Grid base = openAndRedraw(arguments.files[0]);
+    const map::Grid ours = openAndRedraw(arguments.files[1]);
+    const map::Grid theirs = openAndRedraw(arguments.files[2]);
+    std::vector<Conflict> conflicts;
+    const map::Grid merged = merge(base, ours, theirs, conflicts);
+    writeOutput(arguments.hasOutput ? arguments.output : arguments.files[1],
+                map::formatMap(merged, map::kEditorSettings));
+    for (const Conflict& conflict : conflicts) {
+        std::fputs(conflictLine(conflict).c_str(), stderr);
+    }
+    return conflicts.empty() ? kOk : kFailed;
+}
+
+bool isColumnCount(const std::string& text) {
+    return !text.empty() && text.size() <= 3 && text.front() != '0' &&
+           text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// What each command takes; a command line outside it is a usage error.
+struct Command {
+    std::string_view name;
+    std::string_view usage;
+    bool (*fits)(const Arguments&);
+    int (*run)(const Arguments&);
+};
+
+bool noExtras(const Arguments& a) {
+    return !a.grid && !a.hasPng && !a.hasColumns;
+}
+bool oneFileOptionalOut(const Arguments& a) {
+    return a.files.size() == 1 && !(a.hasOutput && a.output.empty()) && noExtras(a);
+}
+
+constexpr Command kCommands[] = {
+    {"check", "check FILE...",
+     [](const Arguments& a) { return !a.files.empty() && !a.hasOutput && noExtras(a); }, check},
+    {"normalize", "normalize FILE [-o OUT]", oneFileOptionalOut, normalize},
+    {"render", "render FILE... -o OUT.png [--grid] [--columns N]",
+     [](const Arguments& a) {
+         return !a.files.empty() && a.hasOutput && !a.output.empty() && !a.hasPng &&
+                (!a.hasColumns || isColumnCount(a.columns));
+     },
+     render},
+    {"export", "export FILE -o OUT.tmx|OUT.tmj|OUT.json",
+     [](const Arguments& a) {
+         return a.files.size() == 1 && noExtras(a) && interop::tiledFormatFor(a.output);
+     },
+     exportTiled},
+    {"import", "import IN [-o OUT]", oneFileOptionalOut, importTiled},
+    {"cells", "cells FILE",
+     [](const Arguments& a) { return a.files.size() == 1 && !a.hasOutput && noExtras(a); }, cells},
+    {"diff", "diff OLD NEW [--png OUT.png]",
+     [](const Arguments& a) {
+         return a.files.size() == 2 && !a.hasOutput && !a.grid && !a.hasColumns &&
+                !(a.hasPng && a.png.empty());
+     },
+     diff},
+    {"merge", "merge BASE OURS THEIRS [-o OUT]",
+     [](const Arguments& a) {
+         return a.files.size() == 3 && !(a.hasOutput && a.output.empty()) && noExtras(a);
+     },
+     mergeFields},
+};
+
 int run(const Arguments& arguments) {
-    const auto& files = arguments.files;
-    if (arguments.command == "check") {
-        if (files.empty() || arguments.hasOutput || arguments.grid) {
-            return usageError("usage: korrin-map check FILE...");
+    for (const Command& command : kCommands) {
+        if (arguments.command == command.name) {
+            if (!command.fits(arguments)) {
+                return usageError("usage: korrin-map " + std::string(command.usage));
+            }
+            return command.run(arguments);
         }
-        return check(files);
-    }
-    const bool badOutput = arguments.hasOutput && arguments.output.empty();
-    if (arguments.command == "normalize") {
-        if (files.size() != 1 || badOutput || arguments.grid) {
-            return usageError("usage: korrin-map normalize FILE [-o OUT]");
-        }
-        return normalize(files.front(), arguments.output);
-    }
-    if (arguments.command == "render") {
-        if (files.size() != 1 || badOutput || !arguments.hasOutput) {
-            return usageError("usage: korrin-map render FILE -o OUT.png [--grid]");
-        }
-        return render(files.front(), arguments.output, arguments.grid);
-    }
-    if (arguments.command == "export") {
-        if (files.size() != 1 || arguments.grid || !interop::tiledFormatFor(arguments.output)) {
-            return usageError("usage: korrin-map export FILE -o OUT.tmx|OUT.tmj|OUT.json");
-        }
-        return exportTiled(files.front(), arguments.output);
-    }
-    if (arguments.command == "import") {
-        if (files.size() != 1 || badOutput || arguments.grid) {
-            return usageError("usage: korrin-map import IN [-o OUT]");
-        }
-        return importTiled(files.front(), arguments.output);
     }
     return usageError(arguments.command.empty()
                           ? "missing command"
@@ -204,10 +273,12 @@ int runTool(int argc, char* argv[]) {
         return usageError(error.message);
     }
     const std::string file = arguments.files.size() == 1 ? arguments.files.front() : std::string();
-    // Every failure ends here as one line: a failed command has written nothing.
+    // Every failure ends here as one line: a failed command has written nothing. For diff, as
+    // for diff(1), status 1 means "they differ", so its failures are 2.
+    const int failed = arguments.command == "diff" ? kTrouble : kFailed;
     const auto report = [&](const Error& error) {
         std::fputs(checkLine(error.path().empty() ? file : error.path(), &error).c_str(), stderr);
-        return kFailed;
+        return failed;
     };
     try {
         return runParsed(arguments, argc > 0 ? argv[0] : "korrin-map");

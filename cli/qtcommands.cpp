@@ -6,15 +6,18 @@
 #include "interop/tiled.h"
 #include "map/savefile.h"
 #include "render/fieldpainter.h"
+#include "render/reviewpictures.h"
 
 namespace {
 
 using namespace korrin;
 
-std::string renderPng(const map::Grid& mass, bool grid) {
-    QImage image(render::kFieldPixels, render::kFieldPixels, QImage::Format_RGB32);
-    render::paintField(image, mass, render::ImageList(), grid);
-    return render::pngBytes(image);
+std::string renderSheetPng(const std::vector<map::Grid>& fields, int columns, bool grid) {
+    return render::pngBytes(render::sheetImage(fields, columns, grid, render::ImageList()));
+}
+
+std::string renderDiffPng(const map::Grid& before, const map::Grid& after) {
+    return render::pngBytes(render::diffImage(before, after, render::ImageList()));
 }
 
 void exportTiled(const map::Grid& mass, const std::string& output) {
@@ -25,6 +28,7 @@ void exportTiled(const map::Grid& mass, const std::string& output) {
 
 extern "C" __attribute__((visibility("default"))) const korrin::cli::QtCommands*
 korrin_qt_commands() {
-    static const korrin::cli::QtCommands commands{renderPng, exportTiled, interop::importTiled};
+    static const korrin::cli::QtCommands commands{renderSheetPng, renderDiffPng, exportTiled,
+                                                  interop::importTiled};
     return &commands;
 }
