@@ -2,7 +2,11 @@
 #pragma once
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QtTest>
+
+#include "map/grid.h"
 
 namespace korrin::test {
 
@@ -20,6 +24,23 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/** Tile picture number `n` as drawn by the artist, read from the source tree. */
+inline QImage tilePicture(int n) {
+    return QImage(QStringLiteral(KORRIN_ASSETS "/tile%1.xpm").arg(n, 2, 10, QLatin1Char('0')))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+/** Paints the field's 13 x 13 cells of `mass` with the artist's pictures from `topLeft`. */
+inline void paintTiles(QImage& image, QPoint topLeft, const map::Grid& mass) {
+    QPainter painter(&image);
+    for (int x = 1; x <= 13; ++x) {
+        for (int y = 1; y <= 13; ++y) {
+            painter.drawImage(topLeft + QPoint((x - 1) * 32, (y - 1) * 32),
+                              tilePicture(mass(x, y) + 1));
+        }
+    }
 }
 
 }  // namespace korrin::test

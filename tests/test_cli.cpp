@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,6 +14,7 @@
 #include "cli/cli.h"
 #include "interop/tiled.h"
 #include "map/error.h"
+#include "map/mapfile.h"
 #include "qtfiles.h"
 #include "version.h"
 
@@ -141,6 +143,7 @@ private slots:
     void moduleFoundOnlyWhereInstalled();
     void importFixtures_data();
     void importFixtures();
+    void reviewPictures();
     void tiledReadsAndWritesTheExport_data() {
         QTest::addColumn<int>("none");
         QTest::newRow("tmx");
@@ -290,7 +293,8 @@ void TestCli::inProcess() {
 // Whatever a command throws ends in one error line and status 1, and writes nothing.
 void TestCli::edgeReportsEveryFailure() {
     static const cli::QtCommands failing{
-        [](const map::Grid&, bool) -> std::string { throw std::bad_alloc(); },
+        [](const std::vector<map::Grid>&, int, bool) -> std::string { throw std::bad_alloc(); },
+        [](const map::Grid&, const map::Grid&) -> std::string { throw std::bad_alloc(); },
         [](const map::Grid&, const std::string&) { throw std::runtime_error("a fault"); },
         [](const std::string&) -> map::Grid { throw 42; },
     };
@@ -301,6 +305,8 @@ void TestCli::edgeReportsEveryFailure() {
     };
     QCOMPARE(failed("korrin-map render level.txt -o out.png"),
              "1 level.txt: error 7: Out of memory\n");
+    QCOMPARE(failed("korrin-map diff level.txt good.txt --png out.png"),
+             "2 : error 7: Out of memory\n");  // for diff, 1 means "they differ"
     QCOMPARE(failed("korrin-map export level.txt -o out.tmx"),
              "1 level.txt: error 51: Internal error\n");
     QCOMPARE(failed("korrin-map import level.tmx -o out.txt"),
@@ -374,7 +380,8 @@ void TestCli::moduleFoundOnlyWhereInstalled() {
     try {
         const cli::QtCommands& commands =
             cli::loadQtCommands(QString(program).replace("/ROOT", root).toStdString());
-        QVERIFY(commands.renderPng && commands.exportTiled && commands.importTiled);
+        QVERIFY(commands.renderSheetPng && commands.renderDiffPng && commands.exportTiled &&
+                commands.importTiled);
     } catch (const map::Error& error) {
         QCOMPARE(error.number(), 48);
         QCOMPARE(QString::fromStdString(error.path()), "korrin-map-qt.so");
@@ -431,6 +438,53 @@ void TestCli::tiledReadsAndWritesTheExport() {
     QCOMPARE(sh("$K normalize level.txt").out, levelSaved());
     QCOMPARE(sh("$K import level.$O").out, levelSaved());
     QCOMPARE(sh("$K import again.$F").out, levelSaved());
+}
+
+// The pictures for reviews, against pictures built from the artist's tiles: a pack's sheet, and
+// two versions side by side with each changed cell outlined in magenta on both.
+void TestCli::reviewPictures() {
+    cli::setQtCommands(korrin_qt_commands());
+    const auto field = [&](const char* file) {
+        map::Grid mass;
+        map::LoadMap(dir_->filePath(QString("w/") + file).toStdString(), mass);
+        map::ApplyFixedCells(mass);
+        return mass;
+    };
+    const map::Grid level = field("level.txt");
+    const map::Grid good = field("good.txt");
+    const auto picture = [&](const QByteArray& command, const char* made) {
+        const Run run = runInProcess(command);
+        if (!run.err.isEmpty()) {
+            qWarning() << run.err;
+        }
+        return QImage(dir_->filePath(QString("w/") + made)).convertToFormat(QImage::Format_RGB32);
+    };
+
+    QImage sheet(2 * 416 + 16, 2 * 416 + 16, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    test::paintTiles(sheet, {0, 0}, level);
+    test::paintTiles(sheet, {432, 0}, good);
+    test::paintTiles(sheet, {0, 432}, level);
+    QCOMPARE(
+        picture("korrin-map render level.txt good.txt level.txt --columns 2 -o s.png", "s.png"),
+        sheet);
+
+    QImage sides = sheet.copy(0, 0, 848, 416);
+    QPainter painter(&sides);
+    painter.setPen(QPen(QColor(255, 0, 255), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    for (int y = 1; y <= 13; ++y) {
+        for (int x = 1; x <= 13; ++x) {
+            for (const int left : {0, 432}) {
+                if (level(x, y) != good(x, y)) {  // a 2-pixel line inside the cell's edge
+                    painter.drawRect(QRectF(left + (x - 1) * 32 + 1, (y - 1) * 32 + 1, 30, 30));
+                }
+            }
+        }
+    }
+    painter.end();
+    QCOMPARE(picture("korrin-map diff level.txt good.txt --png d.png", "d.png"), sides);
+    QVERIFY(good(2, 1) == level(2, 1) && good(3, 1) != level(3, 1));  // some alike, some not
+    cli::setQtCommands(nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -35,6 +35,7 @@ using korrin::editor::TitleBar;
 using korrin::map::Grid;
 using korrin::test::Editor;
 using korrin::test::Modals;
+using korrin::test::tilePicture;
 
 namespace {
 
@@ -52,12 +53,6 @@ void answer(QFileDialog* dialog, const QString& name, bool confirm = true) {
     nameEdit(dialog)->setText(name);
     QDialog* asked = dialog;  // QFileDialog keeps its accept() protected
     confirm ? asked->accept() : asked->reject();
-}
-
-// Tile picture number `n` as drawn by the artist, read from the source tree.
-QImage tilePicture(int n) {
-    return QImage(QStringLiteral(KORRIN_ASSETS "/tile%1.xpm").arg(n, 2, 10, QLatin1Char('0')))
-        .convertToFormat(QImage::Format_RGB32);
 }
 
 // A grid from 13 rows of 13 digits, top to bottom, separated by spaces; the border stays 0.
@@ -78,12 +73,8 @@ Grid gridOf(const QString& text) {
 QImage fieldPicture(const Grid& mass, bool grid, QColor background) {
     QImage field(417, 417, QImage::Format_RGB32);
     field.fill(background);
+    korrin::test::paintTiles(field, QPoint(0, 0), mass);
     QPainter painter(&field);
-    for (int x = 1; x <= 13; ++x) {
-        for (int y = 1; y <= 13; ++y) {
-            painter.drawImage((x - 1) * 32, (y - 1) * 32, tilePicture(mass(x, y) + 1));
-        }
-    }
     for (int k = 2; grid && k <= 12; ++k) {
         painter.fillRect(k * 32, 0, 1, 416, Qt::red);
         painter.fillRect(0, k * 32, 416, 1, Qt::red);
