@@ -57,15 +57,24 @@ std::string argumentsOutcome(std::string_view bytes) {
         return "usage: " + usage.message + "\n";
     }
     std::size_t given = arguments.command.empty() ? 0 : 1;
-    given += arguments.files.size() + (arguments.hasOutput ? 1 : 0);
+    given += arguments.files.size() + (arguments.hasOutput ? 1 : 0) +
+             (arguments.hasPng ? 1 : 0) + (arguments.hasColumns ? 1 : 0);
     require(given <= words.size() - 1, "no word made up");
     require(arguments.hasOutput || arguments.output.empty(), "an output only when one is given");
+    require(arguments.hasPng || arguments.png.empty(), "a picture only when one is given");
+    require(arguments.hasColumns || arguments.columns.empty(), "columns only when given");
     std::string outcome = "command " + korrin::map::printable(arguments.command) + "\n";
     for (const std::string& file : arguments.files) {
         outcome += "file " + korrin::map::printable(file) + "\n";
     }
     if (arguments.hasOutput) {
         outcome += "output " + korrin::map::printable(arguments.output) + "\n";
+    }
+    if (arguments.hasPng) {
+        outcome += "png " + korrin::map::printable(arguments.png) + "\n";
+    }
+    if (arguments.hasColumns) {
+        outcome += "columns " + korrin::map::printable(arguments.columns) + "\n";
     }
     outcome += arguments.grid ? "grid\n" : "";
     outcome += arguments.help ? "help\n" : "";
