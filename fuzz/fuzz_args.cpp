@@ -57,8 +57,8 @@ std::string argumentsOutcome(std::string_view bytes) {
         return "usage: " + usage.message + "\n";
     }
     std::size_t given = arguments.command.empty() ? 0 : 1;
-    given += arguments.files.size() + (arguments.hasOutput ? 1 : 0) +
-             (arguments.hasPng ? 1 : 0) + (arguments.hasColumns ? 1 : 0);
+    given += arguments.files.size() + (arguments.hasOutput ? 1 : 0) + (arguments.hasPng ? 1 : 0) +
+             (arguments.hasColumns ? 1 : 0);
     require(given <= words.size() - 1, "no word made up");
     require(arguments.hasOutput || arguments.output.empty(), "an output only when one is given");
     require(arguments.hasPng || arguments.png.empty(), "a picture only when one is given");

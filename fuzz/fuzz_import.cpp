@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The Tiled import's promises on any bytes: a refusal is one of the import's own errors and
+// The Tiled import's promises on any map: a refusal is one of the import's own errors and
 // names the map or its tileset; an import fills the field with tile codes only and survives
-// an export to TMX and to JSON and an import again. The libFuzzer entry and the case replay
-// both check them through importOutcome().
+// an export to TMX and to JSON and an import again. The case replay checks them on the files
+// of tests/import through importedAs(), the libFuzzer entry on any bytes through importOutcome().
 //
-// An input is a map file, optionally followed by a line "@tileset" and the bytes of an external
-// tileset, which the map may name as t.tsx, t.tsj or t.json.
+// A fuzzer's input is a map file, optionally followed by a line "@tileset" and the bytes of an
+// external tileset, which the map may name as t.tsx, t.tsj or t.json.
 #include <stdlib.h>  // mkdtemp
 #include <unistd.h>
 
@@ -15,8 +15,10 @@
 #include <string>
 #include <string_view>
 
+#include "cli/output.h"
 #include "interop/tiled.h"
 #include "map/error.h"
+#include "map/mapfile.h"
 
 using namespace korrin;
 
@@ -62,8 +64,8 @@ void writeFile(const std::string& path, std::string_view bytes) {
     require(out.good(), "the fuzz folder takes the file");
 }
 
-// The grid an import gives, or the error it raised in the words the replay's cases keep:
-// "error N in FILE: reason".
+// The grid an import of `path` gives, or the error line korrin-map would print for it, with
+// the fuzz folder left out of the names.
 std::string attempt(const std::string& path, map::Grid& mass) {
     try {
         mass = interop::importTiled(path);
@@ -74,8 +76,7 @@ std::string attempt(const std::string& path, map::Grid& mass) {
         const std::string shown = error.path().starts_with(folder())
                                       ? error.path().substr(folder().size())
                                       : error.path();
-        return "error " + std::to_string(error.number()) + " in " + shown + ": " + error.reason() +
-               "\n";
+        return cli::checkLine(shown, &error);
     }
     return {};
 }
@@ -95,8 +96,27 @@ map::Grid exportedAndImported(const map::Grid& mass, const std::string& name) {
 
 }  // namespace
 
-// What importing `bytes` gives: one line "error N in FILE: reason", or rows 1 .. 13 of the
-// field as lines of digits. Throws std::logic_error when the import breaks a promise.
+// What `korrin-map import path` gives: the error line it prints, or the map file it writes.
+// Throws std::logic_error when the import breaks a promise.
+std::string importedAs(const std::string& path) {
+    map::Grid mass;
+    if (std::string refused = attempt(path, mass); !refused.empty()) {
+        return refused;
+    }
+    for (int y = 0; y <= map::kGridLast; ++y) {
+        for (int x = 0; x <= map::kGridLast; ++x) {
+            const bool field = x >= 1 && x <= map::kFieldSize && y >= 1 && y <= map::kFieldSize;
+            require(field ? mass(x, y) < map::kTileCount : mass(x, y) == 0,
+                    "tile codes in the field, nothing around it");
+        }
+    }
+    require(exportedAndImported(mass, "again.tmx") == mass, "an import survives a TMX export");
+    require(exportedAndImported(mass, "again.json") == mass, "an import survives a JSON export");
+    map::ApplyFixedCells(mass);
+    return map::formatMap(mass, map::kEditorSettings);
+}
+
+// What importing `bytes` gives, as importedAs(), for a map named "map".
 std::string importOutcome(std::string_view bytes) {
     const std::size_t mark = bytes.find(kTilesetMark);
     for (const char* name : kTilesetNames) {
@@ -106,28 +126,8 @@ std::string importOutcome(std::string_view bytes) {
             writeFile(folder() + name, bytes.substr(mark + kTilesetMark.size()));
         }
     }
-    const std::string path = folder() + "map";
-    writeFile(path, bytes.substr(0, mark));
-
-    map::Grid mass;
-    if (std::string refused = attempt(path, mass); !refused.empty()) {
-        return refused;
-    }
-    std::string rows;
-    for (int y = 0; y <= map::kGridLast; ++y) {
-        for (int x = 0; x <= map::kGridLast; ++x) {
-            const bool field = x >= 1 && x <= map::kFieldSize && y >= 1 && y <= map::kFieldSize;
-            require(field ? mass(x, y) < map::kTileCount : mass(x, y) == 0,
-                    "tile codes in the field, nothing around it");
-            if (field) {
-                rows += static_cast<char>('0' + mass(x, y));
-            }
-        }
-        rows += y >= 1 && y <= map::kFieldSize ? "\n" : "";
-    }
-    require(exportedAndImported(mass, "again.tmx") == mass, "an import survives a TMX export");
-    require(exportedAndImported(mass, "again.json") == mass, "an import survives a JSON export");
-    return rows;
+    writeFile(folder() + "map", bytes.substr(0, mark));
+    return importedAs(folder() + "map");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

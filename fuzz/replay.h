@@ -39,9 +39,16 @@ public:
     explicit Replay(Outcome outcome) : outcome_(std::move(outcome)) {}
 
     void check(const std::string& name, const std::string& bytes, const std::string& expected) {
+        checkCase(
+            name, [&] { return outcome_(bytes); }, expected);
+    }
+
+    /** Checks what `run` gives, or the promise it breaks, against `expected`. */
+    void checkCase(const std::string& name, const std::function<std::string()>& run,
+                   const std::string& expected) {
         std::string got;
         try {
-            got = outcome_(bytes);
+            got = run();
         } catch (const std::logic_error& broken) {
             got = std::string("broken promise: ") + broken.what() + "\n";
         }

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "cli/cli.h"
+#include "cli/pack.h"
 #include "interop/tiled.h"
 #include "map/error.h"
 #include "map/mapfile.h"
@@ -60,7 +61,10 @@ const std::string kPrelude =
 
 // What the editor saves after opening files/level.txt: the fixed cells imposed.
 QByteArray levelSaved() {
-    return readFile(KORRIN_TESTS_DIR "/import/tmx-csv.tmx.expect");
+    map::Grid mass;
+    map::LoadMap(KORRIN_TESTS_DIR "/cli/files/level.txt", mass);
+    map::ApplyFixedCells(mass);
+    return QByteArray::fromStdString(map::formatMap(mass, map::kEditorSettings));
 }
 
 // One command of the transcript and all it must give.
@@ -484,6 +488,8 @@ void TestCli::reviewPictures() {
     painter.end();
     QCOMPARE(picture("korrin-map diff level.txt good.txt --png d.png", "d.png"), sides);
     QVERIFY(good(2, 1) == level(2, 1) && good(3, 1) != level(3, 1));  // some alike, some not
+    QCOMPARE(QList({cli::tileName(-1), cli::tileName(9), cli::tileName(10)}),
+             QList<std::string_view>({"no tile", "base", "no tile"}));
     cli::setQtCommands(nullptr);
 }
 
