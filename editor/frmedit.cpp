@@ -66,7 +66,17 @@ frmEdit::frmEdit() {
     createKeyboardAccess();
 }
 
+// The form's controls and components, each made as the form designer would make it.
 void frmEdit::createControls() {
+    createWindow();
+    createToolbar();
+    createPicture();
+    createStatusBar();
+    createTimer();
+    cDlg = std::make_unique<CommonDialog>(this);
+}
+
+void frmEdit::createWindow() {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Korrin Editor"));
     setWindowIcon(QIcon(QStringLiteral(":/icon.xpm")));
@@ -76,7 +86,10 @@ void frmEdit::createControls() {
     if (TitleBar::needed(QGuiApplication::platformName())) {
         titleBar = new TitleBar(this);
     }
+}
 
+void frmEdit::createToolbar() {
+    // Before the buttons exist: a screen reader may ask for one as soon as it is made.
     installPaletteAccessibility();
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -93,7 +106,9 @@ void frmEdit::createControls() {
         showCurrentTile();
     });
     addToolBar(Qt::TopToolBarArea, Toolbar1);
+}
 
+void frmEdit::createPicture() {
     setCentralWidget(new QWidget(this));
     // Before the field exists: a screen reader asks for it as soon as it is made.
     installFieldAccessibility();
@@ -111,7 +126,9 @@ void frmEdit::createControls() {
     connect(Picture1, &PictureBox::keyDown, this, [this](int KeyCode, int Shift) {
         guard([=, this] { Picture1_KeyDown(KeyCode, Shift); });
     });
+}
 
+void frmEdit::createStatusBar() {
     sBar = new QStatusBar(this);
     sBar->setObjectName(QStringLiteral("sBar"));
     sBar->setSizeGripEnabled(false);
@@ -121,14 +138,14 @@ void frmEdit::createControls() {
     sBarPanel1->setFixedWidth(kPanelWidth);
     sBar->addWidget(sBarPanel1);
     setStatusBar(sBar);
+}
 
+void frmEdit::createTimer() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kTimerInterval);
     connect(Timer1, &QTimer::timeout, this, [this] { guard([this] { Timer1_Timer(); }); });
     Timer1->start();
-
-    cDlg = std::make_unique<CommonDialog>(this);
 }
 
 QAction* frmEdit::addMenuItem(QMenu* menu, const char* name, const QString& caption,

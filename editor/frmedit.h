@@ -50,6 +50,11 @@ public:
 
 private:
     void createControls();
+    void createWindow();
+    void createToolbar();
+    void createPicture();
+    void createStatusBar();
+    void createTimer();
     void createMenus();
     void placeControls();
     void createKeyboardAccess();
