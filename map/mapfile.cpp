@@ -23,39 +23,34 @@ constexpr int kRowSlots = kGridLast;
 // Thrown from inside the reader when the caller's progress asks to stop the load.
 struct Stopped {};
 
-// How many bytes at the start of `bytes` equal `c`, compared a word at a time so that long
-// runs cost little.
-std::size_t leadingRun(std::string_view bytes, char c) {
+// How many bytes at one end of `bytes` equal `c`, from the start or, `fromEnd`, from the end;
+// compared a word at a time so that long runs cost little.
+std::size_t runLength(std::string_view bytes, char c, bool fromEnd) {
     constexpr std::size_t kWord = sizeof(std::uint64_t);
     const std::uint64_t pattern = 0x0101010101010101U * static_cast<unsigned char>(c);
+    // The offset of the `width` bytes that lie `n` bytes in from the chosen end.
+    const auto at = [&](std::size_t n, std::size_t width) {
+        return fromEnd ? bytes.size() - n - width : n;
+    };
     std::size_t n = 0;
     for (std::uint64_t word = 0; n + kWord <= bytes.size(); n += kWord) {
-        std::memcpy(&word, bytes.data() + n, kWord);
+        std::memcpy(&word, bytes.data() + at(n, kWord), kWord);
         if (word != pattern) {
             break;
         }
     }
-    while (n < bytes.size() && bytes[n] == c) {
+    while (n < bytes.size() && bytes[at(n, 1)] == c) {
         ++n;
     }
     return n;
 }
 
-// The same, counted back from the end of `bytes`.
+std::size_t leadingRun(std::string_view bytes, char c) {
+    return runLength(bytes, c, false);
+}
+
 std::size_t trailingRun(std::string_view bytes, char c) {
-    constexpr std::size_t kWord = sizeof(std::uint64_t);
-    const std::uint64_t pattern = 0x0101010101010101U * static_cast<unsigned char>(c);
-    std::size_t n = 0;
-    for (std::uint64_t word = 0; n + kWord <= bytes.size(); n += kWord) {
-        std::memcpy(&word, bytes.data() + bytes.size() - n - kWord, kWord);
-        if (word != pattern) {
-            break;
-        }
-    }
-    while (n < bytes.size() && bytes[bytes.size() - n - 1] == c) {
-        ++n;
-    }
-    return n;
+    return runLength(bytes, c, true);
 }
 
 // Where an unquoted field ends in `bytes`: at the first comma or LF, or bytes.size().
