@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+// What the editor's tests share: a shown window with its named controls, a player of mouse
+// and key scripts, and an answerer of modal windows.
 #pragma once
 
 #include <QAction>
@@ -89,6 +91,18 @@ struct Editor {
 
     std::unique_ptr<editor::frmEdit> window;
 };
+
+// A grid from 13 rows of 13 digits, top to bottom, separated by spaces; the border stays 0.
+inline map::Grid gridOf(const QString& text) {
+    const QStringList rows = text.split(' ');
+    map::Grid mass;
+    for (int y = 1; y <= 13; ++y) {
+        for (int x = 1; x <= 13; ++x) {
+            mass(x, y) = static_cast<map::Byte>(rows[y - 1][x - 1].digitValue());
+        }
+    }
+    return mass;
+}
 
 /** The message every modal window that no test expected is reported with. */
 inline constexpr char kUnexpectedModal[] = "unexpected modal window";

@@ -1,27 +1,20 @@
 // SPDX-License-Identifier: MIT
+// The editor's window and field: start-up, the pictures, the mouse, the keyboard and what a
+// screen reader finds, on the real window driven by events.
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAccessible>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPainter>
-#include <QProgressDialog>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 
-#include <unistd.h>
-
-#include "editor/commondialog.h"
 #include "editor/fieldaccessible.h"
-#include "editor/loadprogress.h"
 #include "editor/startup.h"
 #include "editor/titlebar.h"
 #include "editorfixture.h"
@@ -29,43 +22,15 @@
 #include "qtfiles.h"
 #include "render/fieldpainter.h"
 #include "render/imagelist.h"
-#include "version.h"
 
 using korrin::editor::TitleBar;
 using korrin::map::Grid;
 using korrin::test::Editor;
+using korrin::test::gridOf;
 using korrin::test::Modals;
 using korrin::test::tilePicture;
 
 namespace {
-
-QLineEdit* nameEdit(QFileDialog* dialog) {
-    return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-}
-
-// Types `name` into the file dialog's name box, then confirms or cancels at once. A file the
-// dialog selected in its list (the offered name, once the folder is read) would win over the
-// typed name while the name box has no focus yet, as on a busy machine.
-void answer(QFileDialog* dialog, const QString& name, bool confirm = true) {
-    for (auto* view : dialog->findChildren<QAbstractItemView*>()) {
-        view->clearSelection();
-    }
-    nameEdit(dialog)->setText(name);
-    QDialog* asked = dialog;  // QFileDialog keeps its accept() protected
-    confirm ? asked->accept() : asked->reject();
-}
-
-// A grid from 13 rows of 13 digits, top to bottom, separated by spaces; the border stays 0.
-Grid gridOf(const QString& text) {
-    const QStringList rows = text.split(' ');
-    Grid mass;
-    for (int y = 1; y <= 13; ++y) {
-        for (int x = 1; x <= 13; ++x) {
-            mass(x, y) = static_cast<korrin::map::Byte>(rows[y - 1][x - 1].digitValue());
-        }
-    }
-    return mass;
-}
 
 // What Picture1 must show for `mass`: the tiles from the top-left corner, the red lines after
 // columns and rows 2 .. 12 across the field, and the box's own colour in its last pixel row
@@ -116,7 +81,7 @@ QImage framed(const QImage& field, QPoint cell, qreal ratio) {
 
 }  // namespace
 
-class TestEditing : public QObject {
+class TestWindow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -135,18 +100,12 @@ private slots:
     void keyboard();
     void keyboardFrame();
     void screenReader();
+    void screenReaderAnswers();
     void screenReaderIsTold();
-    void openAndSave();
-    void longLoadShowsProgressAndCancels();
-    void progressIsSpokenOnceASecond();
-    void clearAsksFirst();
-    void initialFolder_data();
-    void initialFolder();
-    void aboutThenExit();  // last: Exit quits the application
 };
 
 // Qt's messages while the window system starts are held back, and go out once it has started.
-void TestEditing::initTestCase() {
+void TestWindow::initTestCase() {
     korrin::editor::prepareWindowSystem();
     qWarning("said while starting");
     QTest::ignoreMessage(QtWarningMsg, "said while starting");
@@ -155,7 +114,7 @@ void TestEditing::initTestCase() {
 
 // The window system tried first, by what the environment holds, and the line shown when none
 // starts, by whether Qt's Wayland plugin is in a plugins folder laid out as Qt's.
-void TestEditing::windowSystem_data() {
+void TestWindow::windowSystem_data() {
     QTest::addColumn<bool>("platformSet");
     QTest::addColumn<bool>("display");
     QTest::addColumn<bool>("waylandDisplay");
@@ -176,7 +135,7 @@ void TestEditing::windowSystem_data() {
     QTest::newRow("neither") << false << false << false << QByteArray() << false << none;
 }
 
-void TestEditing::windowSystem() {
+void TestWindow::windowSystem() {
     QFETCH(bool, platformSet);
     QFETCH(bool, display);
     QFETCH(bool, waylandDisplay);
@@ -194,11 +153,9 @@ void TestEditing::windowSystem() {
     QCOMPARE(korrin::editor::noWindowSystemLine(waylandDisplay, plugin), "korrin-editor: " + line);
 }
 
-// The painter's refusals: a picture number outside the list, a cell holding no tile's code,
-// an image it cannot paint into, and an image that cannot become a PNG.
 // Where the window opens: centred on the screen's free area, or at its top-left corner when it
 // does not fit (a 1280 x 900 screen at scale 2, a panel at the top), never above the screen.
-void TestEditing::windowPlacement() {
+void TestWindow::windowPlacement() {
     using korrin::editor::windowPosition;
     const QSize window(429, 520);
     QCOMPARE(windowPosition(QRect(0, 0, 1920, 1080), window), QPoint(745, 280));
@@ -220,7 +177,9 @@ void TestEditing::windowPlacement() {
     }
 }
 
-void TestEditing::painterRefuses() {
+// The painter's refusals: a picture number outside the list, a cell holding no tile's code,
+// an image it cannot paint into, and an image that cannot become a PNG.
+void TestWindow::painterRefuses() {
     using korrin::render::kFieldPixels;
     const korrin::render::ImageList iList;
     QCOMPARE(QList({iList.picture(1).size(), iList.picture(iList.count()).size()}),
@@ -253,7 +212,7 @@ void TestEditing::painterRefuses() {
 }
 
 // The window as the program starts it, and its first redraw by the running timer.
-void TestEditing::startUp() {
+void TestWindow::startUp() {
     Editor editor;
     QCOMPARE(editor->windowTitle(), QString("Korrin Editor"));
     QVERIFY(!editor->windowIcon().isNull());
@@ -282,7 +241,7 @@ void TestEditing::startUp() {
 // A session with the palette and the mouse, then the grid: the field and the palette must show
 // exactly the artist's pictures, in their places, and nothing else. Cell (x, y) has its centre
 // at pixel (32 x - 16, 32 y - 16).
-void TestEditing::windowPicture() {
+void TestWindow::windowPicture() {
     Editor editor;
     editor.timer()->stop();  // ticks by hand, after the strokes
     // A stroke; the blank button 1 keeps the tile; the fixed cells (1, 1) and (7, 13) return.
@@ -317,7 +276,7 @@ void TestEditing::windowPicture() {
 
 // At any screen scale a palette button shows its tile's own colours and no blend of them: all
 // its colours are the tile's or those of the blank button's frame. CTest runs this at 1.5x and 2x.
-void TestEditing::paletteStaysCrisp() {
+void TestWindow::paletteStaysCrisp() {
     Editor editor;
     const auto colours = [](const QImage& image) {
         QSet<QRgb> found;
@@ -342,7 +301,7 @@ void TestEditing::paletteStaysCrisp() {
 
 // The bar the window draws where Wayland leaves it to the window: its caption, and one button,
 // which closes the window from the mouse and the keyboard.
-void TestEditing::ownTitleBar() {
+void TestWindow::ownTitleBar() {
     for (const bool byKey : {false, true}) {
         QWidget window;
         window.setWindowTitle("Korrin Editor");
@@ -377,7 +336,7 @@ void TestEditing::ownTitleBar() {
     }
 }
 
-void TestEditing::mouse_data() {
+void TestWindow::mouse_data() {
     QTest::addColumn<QString>("script");   // as Editor::play() plays it, on a field of bushes
     QTest::addColumn<QString>("changed");  // the cells that change, as "x,y x,y"
     QTest::addColumn<int>("code");         // what they then hold
@@ -413,7 +372,7 @@ void TestEditing::mouse_data() {
         << "" << 0 << "mass(3,3)=3";
 }
 
-void TestEditing::mouse() {
+void TestWindow::mouse() {
     QFETCH(QString, script);
     QFETCH(QString, changed);
     QFETCH(int, code);
@@ -438,7 +397,7 @@ void TestEditing::mouse() {
 }
 
 // The palette and the field from the keyboard alone, as a user without a mouse works.
-void TestEditing::keyboard() {
+void TestWindow::keyboard() {
     Editor editor;
     editor.timer()->stop();
     QApplication::setActiveWindow(editor.window.get());
@@ -496,7 +455,7 @@ void TestEditing::keyboard() {
 // The keyboard frame at every scale CTest runs this at: it lies exactly on the cell's screen
 // pixels, and it shows at once when the keyboard brings the focus to the field, never when the
 // mouse does.
-void TestEditing::keyboardFrame() {
+void TestWindow::keyboardFrame() {
     Editor editor;
     editor.timer()->stop();
     editor->Timer1_Timer();
@@ -530,7 +489,7 @@ void TestEditing::keyboardFrame() {
 }
 
 // What a screen reader finds: the names, roles, the table and its focused cell.
-void TestEditing::screenReader() {
+void TestWindow::screenReader() {
     Editor editor;
     editor.timer()->stop();
     QApplication::setActiveWindow(editor.window.get());
@@ -583,6 +542,28 @@ void TestEditing::screenReader() {
                  ->text(QAccessible::Name),
              QString("mass(3,2)=1"));
 
+    // A cell goes with its field: a screen reader that kept its id finds nothing there.
+    QAccessible::Id id = 0;
+    {
+        Editor other;
+        id = QAccessible::uniqueId(
+            QAccessible::queryAccessibleInterface(other.picture())->tableInterface()->cellAt(1, 2));
+        QVERIFY(QAccessible::accessibleInterface(id) != nullptr);
+    }
+    QCOMPARE(QAccessible::accessibleInterface(id), nullptr);
+}
+
+// What the field's table and its cells answer to the rest of what a screen reader may ask.
+void TestWindow::screenReaderAnswers() {
+    Editor editor;
+    editor.timer()->stop();
+    QApplication::setActiveWindow(editor.window.get());
+    editor->mass()(3, 2) = 1;
+    editor->Timer1_Timer();
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(editor.picture());
+    QAccessibleTableInterface* table = field->tableInterface();
+    QAccessibleInterface* cell = table->cellAt(1, 2);
+    const auto* place = cell->tableCellInterface();
     // The cells a redraw announces: the field's corners, not the border around it.
     korrin::map::Grid before, after;
     for (const auto& [x, y] : {std::pair{1, 1}, {13, 1}, {1, 13}, {13, 13}, {0, 0}, {14, 7}}) {
@@ -593,7 +574,6 @@ void TestEditing::screenReader() {
                           korrin::render::tileName(9), korrin::render::tileName(10)}),
              QStringList({"", "Пустое поле", "База", ""}));
 
-    // What the table and a cell answer to the rest of what a screen reader may ask.
     QVERIFY(!table->caption() && !table->summary() && !table->cellAt(13, 0) &&
             !table->cellAt(0, 13) && !table->cellAt(-1, 0) && !table->cellAt(0, -1));
     QCOMPARE(QStringList({table->columnDescription(0), table->rowDescription(12)}),
@@ -620,21 +600,11 @@ void TestEditing::screenReader() {
     QVERIFY(!cell->interface_cast(QAccessible::TableInterface) && !place->isSelected() &&
             place->columnHeaderCells().isEmpty() && place->rowHeaderCells().isEmpty() &&
             place->columnExtent() == 1 && place->rowExtent() == 1 && place->table() == field);
-
-    // A cell goes with its field: a screen reader that kept its id finds nothing there.
-    QAccessible::Id id = 0;
-    {
-        Editor other;
-        id = QAccessible::uniqueId(
-            QAccessible::queryAccessibleInterface(other.picture())->tableInterface()->cellAt(1, 2));
-        QVERIFY(QAccessible::accessibleInterface(id) != nullptr);
-    }
-    QCOMPARE(QAccessible::accessibleInterface(id), nullptr);
 }
 
 // What a screen reader is told as the user works: the keyboard cell as the focused cell when
 // the field gets the focus, and which palette button holds the current tile.
-void TestEditing::screenReaderIsTold() {
+void TestWindow::screenReaderIsTold() {
     Editor editor;
     editor.timer()->stop();
     QApplication::setActiveWindow(editor.window.get());
@@ -671,232 +641,5 @@ void TestEditing::screenReaderIsTold() {
     QCOMPARE(QApplication::focusWidget(), editor.button(10));
 }
 
-// A progress text that changes 50 times a second for 10 seconds is said 10 times, then at
-// its end: the label's name, which a screen reader reads, changes only then.
-void TestEditing::progressIsSpokenOnceASecond() {
-    QLabel label;
-    korrin::editor::SpokenProgress spoken(&label);
-    QStringList said;
-    for (int tick = 0; tick < 500; ++tick) {
-        label.setText(QString::number(tick));
-        spoken.update(label.text(), 20 * tick + 7);
-        if (said.isEmpty() || said.last() != label.accessibleName()) {
-            said << label.accessibleName();
-        }
-    }
-    spoken.finish("done");
-    said << label.accessibleName();
-    QCOMPARE(said.join(' '), QString("0 50 100 150 200 250 300 350 400 450 done"));
-}
-
-// Open and Save through the dialog; a cancelled dialog changes nothing, after a confirmed one too.
-void TestEditing::openAndSave() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("уровень 1.txt"));
-    const QString other = dir.filePath(QStringLiteral("other.txt"));
-    korrin::test::writeFile(path, korrin::test::kBrickMap);
-    korrin::test::writeFile(other, QByteArray(korrin::test::kBrickMap).replace('1', '4'));
-    Editor editor;
-    editor.timer()->stop();  // a tick would impose the fixed cells between the steps
-    // A dialog that is not sent to its folder would show this one.
-    const auto restore = qScopeGuard([here = QDir::currentPath()] { QDir::setCurrent(here); });
-    QDir::setCurrent(dir.path());
-    QStringList seen;  // title, filters, folder and offered name of each dialog shown
-    // Presses Ctrl with `key`, notes what the dialog shows, then answers it with `name`.
-    const auto use = [&](Qt::Key key, const QString& name, bool confirm = true) {
-        Modals modals;
-        modals.expect<QFileDialog>([&](QFileDialog* dialog) {
-            seen << dialog->windowTitle() +
-                        (dialog->acceptMode() == QFileDialog::AcceptSave ? " (save)" : " (open)")
-                 << dialog->nameFilters().join('|') << dialog->directory().absolutePath()
-                 << nameEdit(dialog)->text();
-            answer(dialog, name, confirm);
-        });
-        QApplication::setActiveWindow(editor.window.get());  // back from the last dialog
-        QTest::keyClick(editor.window.get(), key, Qt::ControlModifier);
-        QVERIFY(modals.allAnswered());
-    };
-    const QString level = dir.filePath("level");
-    const auto saved = [&] { return korrin::test::readFile(level); };
-    use(Qt::Key_S, path, false);  // Save first also starts in the program's folder
-    use(Qt::Key_O, path);
-    Grid expected = gridOf(QString("1111111111111 ").repeated(12) + "2222222222222");
-    QCOMPARE(editor->mass(), expected);
-    editor->mass()(4, 4) = expected(4, 4) = 3;
-    use(Qt::Key_O, other, false);
-    QCOMPARE(editor->mass(), expected);
-    use(Qt::Key_S, dir.filePath("typed.txt"), false);
-    use(Qt::Key_S, level);  // saved as typed, without ".txt"
-    QByteArray first = korrin::test::kBrickMap;
-    first[12 + 3 * 15 + 3] = '3';  // after the counts, row 4, column 4
-    QCOMPARE(saved(), first);
-    editor->mass()(5, 5) = 4;
-    use(Qt::Key_S, level, false);
-    use(Qt::Key_S, dir.filePath("elsewhere.txt"), false);
-    QCOMPARE(saved(), first);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-             (QStringList{"level", "other.txt", "уровень 1.txt"}));
-    const QString filters = "Map files ( *.txt)|All (*)";
-    // The first folder is tested on its own; then the last file's.
-    const QString folder = korrin::editor::initialFolder(QCoreApplication::applicationDirPath());
-    const QString open = "Выберите файл карты (open)";
-    const QString save = "Укажите имя для файла (save)";
-    const QString name = "уровень 1.txt";
-    QCOMPARE(seen,
-             (QStringList{save, filters, folder,     "",     open, filters, folder,     "",
-                          open, filters, dir.path(), name,   save, filters, dir.path(), name,
-                          save, filters, dir.path(), name,   save, filters, dir.path(), "level",
-                          save, filters, dir.path(), "level"}));
-
-    // An error is reported with its number, description and path; the editor carries on.
-    QString reported;
-    Modals report;
-    report.expect<QMessageBox>([&](QMessageBox* box) {
-        reported = box->text();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    use(Qt::Key_S, dir.filePath("missing/map.txt"));
-    QVERIFY(report.allAnswered());
-    QCOMPARE(reported,
-             "Run-time error '76':\n\nPath not found\n" + dir.filePath("missing/map.txt"));
-    QCOMPARE(saved(), first);
-}
-
-void TestEditing::longLoadShowsProgressAndCancels() {
-    // A map header, then a hole: tmpfs reads holes without using memory. Read to its end it
-    // would outlast the test's time limit, so only a working Cancel lets the test finish.
-    const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
-    QTemporaryDir dir((shm ? QStringLiteral("/dev/shm") : QDir::tempPath()) + "/korrin-XXXXXX");
-    const QString path = dir.filePath(QStringLiteral("disk.img"));
-    korrin::test::writeFile(path, " 13 \r\n 13 \r\n");
-    QVERIFY(QFile::resize(path, qint64(1) << 43));
-    Editor editor;
-    editor->mass()(3, 3) = 4;
-    bool ticked = false;
-    QString shown;
-    QSignalSpy ticks(editor.timer(), &QTimer::timeout);
-    Modals modals;
-    modals.expect<QFileDialog>([&](QFileDialog* dialog) { answer(dialog, path); });
-    modals.expect<QProgressDialog>([&](QProgressDialog* progress) {
-        // Up within a few ticks (counted, not timed), and the field is still redrawn.
-        ticked = ticks.count() < 25 && editor.waitForTick();
-        shown = progress->windowTitle() + '|' + progress->labelText() + '|' +
-                progress->findChild<QPushButton*>()->text();
-        progress->findChild<QPushButton*>()->click();
-    });
-    editor.trigger("mnuOpen");
-    QVERIFY(modals.allAnswered() && ticked);
-    // Qt's own Cancel button speaks the desktop's language.
-    QVERIFY2(shown.startsWith("Открытие файла|Чтение файла «disk.img»\nПрочитано байт: ") &&
-                 !shown.contains(": 0|") && shown.endsWith("|Отменить"),
-             qPrintable(shown));
-    QCOMPARE(editor->mass()(3, 3), 4);
-
-    // Left to finish, a smaller such file gives the reader's own error, and nothing changes.
-    QVERIFY(QFile::resize(path, qint64(4) << 30));
-    QString reported;
-    Modals again;
-    again.expect<QFileDialog>([&](QFileDialog* dialog) { answer(dialog, path); });
-    again.allow<QProgressDialog>();
-    again.expect<QMessageBox>([&](QMessageBox* box) {
-        reported = box->text();
-        box->button(QMessageBox::Ok)->click();
-    });
-    editor.trigger("mnuOpen");
-    QCOMPARE(reported, "Run-time error '62':\n\nInput past end of file\n" + path);
-    QCOMPARE(editor->mass()(3, 3), 4);
-}
-
-void TestEditing::clearAsksFirst() {
-    for (int reply : {int(QMessageBox::Ok), int(QMessageBox::Cancel), 0}) {  // 0: box closed
-        Editor editor;
-        editor.timer()->stop();
-        Grid expected;
-        for (int cell = 0; cell < 15 * 15; ++cell) {
-            const int x = cell % 15;
-            const int y = cell / 15;
-            editor->mass()(x, y) = 3;
-            expected(x, y) =
-                reply == QMessageBox::Ok && x >= 2 && x <= 12 && y >= 2 && y <= 12 ? 0 : 3;
-        }
-        QString shown;
-        Modals modals;
-        modals.expect<QMessageBox>([&](QMessageBox* box) {
-            shown = box->windowTitle() + '|' + box->text() + '|' +
-                    box->button(QMessageBox::Cancel)->text();
-            reply ? box->button(QMessageBox::StandardButton(reply))->click() : void(box->close());
-        });
-        editor.trigger("mnuClear");
-        QVERIFY(modals.allAnswered());
-        // Qt's own Cancel text, in the desktop's language.
-        QCOMPARE(shown, QString("KR Editor|Очистить карту?|Отмена"));
-        QCOMPARE(editor->mass(), expected);
-    }
-}
-
-void TestEditing::initialFolder_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<uint>("owner");
-    QTest::addColumn<bool>("writable");
-    QTest::addColumn<bool>("working");
-    QTest::newRow("a user's build tree") << "/home/ann/korrin/build" << 1000u << true << true;
-    QTest::newRow("the last user id") << "/srv/build" << 59999u << true << true;
-    QTest::newRow("not writable") << "/home/ann/korrin/build" << 1000u << false << false;
-    QTest::newRow("owned by root") << "/home/ann/korrin/build" << 0u << true << false;
-    QTest::newRow("a system account's") << "/var/games/korrin" << 999u << true << false;
-    QTest::newRow("nobody's") << "/tmp/korrin" << 65534u << true << false;
-    QTest::newRow("installed, whoever runs it") << "/usr/bin" << 0u << true << false;
-    QTest::newRow("under /usr, owned by a user") << "/usr/local/bin" << 1000u << true << false;
-    QTest::newRow("/usr itself") << "/usr" << 1000u << true << false;
-    QTest::newRow("a look-alike of /usr") << "/usr2/bin" << 1000u << true << true;
-}
-
-void TestEditing::initialFolder() {
-    QFETCH(QString, path);
-    QFETCH(uint, owner);
-    QFETCH(bool, writable);
-    QFETCH(bool, working);
-    QCOMPARE(korrin::editor::isWorkingFolder(path, owner, writable), working);
-    if (QByteArray(QTest::currentDataTag()) != "a user's build tree") {
-        return;
-    }
-    // The folders themselves: the program's if a user owns it, else documents, else home.
-    QTemporaryDir home;
-    const auto restore = qScopeGuard([old = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME")] {
-        qputenv("HOME", old);
-        qputenv("XDG_CONFIG_HOME", config);
-    });
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qunsetenv("XDG_CONFIG_HOME");  // so that the folder settings come from the new home too
-    const auto folder = [&](const char* program) {
-        return QDir(korrin::editor::initialFolder(home.filePath(program)));
-    };
-    QVERIFY(QDir(home.path()).mkdir("bin"));
-    if (geteuid() == 0) {  // root's own folders are never offered: a user's
-        QVERIFY(chown(QFile::encodeName(home.filePath("bin")).constData(), 1000, 1000) == 0);
-    } else if (geteuid() < 1000 || geteuid() > 59999) {
-        QSKIP("run by a system account, which owns no working folder");
-    }
-    QCOMPARE(folder("bin"), QDir(home.filePath("bin")));
-    QCOMPARE(QDir(korrin::editor::initialFolder("/usr/bin")), QDir(home.path()));
-    QCOMPARE(folder("gone"), QDir(home.path()));
-    QDir(home.path()).mkdir("Documents");
-    QCOMPARE(QDir(korrin::editor::initialFolder("/usr/bin")), QDir(home.filePath("Documents")));
-}
-
-void TestEditing::aboutThenExit() {
-    Editor editor;
-    QString shown;
-    Modals modals;
-    modals.expect<QMessageBox>([&](QMessageBox* box) {
-        shown = box->windowTitle() + '|' + box->text();
-        box->button(QMessageBox::Ok)->click();
-    });
-    editor.trigger("mnuAbout");
-    QCOMPARE(shown, QString("About|Korrin Editor\r\nv %1\r\n2008").arg(korrin::kVersion));
-    editor.trigger("mnuExit");  // a question here would be an unexpected modal window
-    QVERIFY(!editor->isVisible());
-}
-
-QTEST_MAIN(TestEditing)
-#include "test_editing.moc"
+QTEST_MAIN(TestWindow)
+#include "test_window.moc"
