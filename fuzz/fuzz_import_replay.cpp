@@ -13,13 +13,11 @@
 std::string importedAs(const std::string& path);
 std::string importOutcome(std::string_view bytes);
 
-int main(int argc, char* argv[]) {
-    namespace fs = std::filesystem;
-    korrin::fuzz::Replay replay(importOutcome);
-    // From inside the folder, so that names read as korrin-map, run there, prints them.
-    const fs::path cases = korrin::fuzz::caseFolder(argc, argv);
-    fs::current_path(cases);
-    for (const auto& entry : fs::directory_iterator(".")) {
+namespace {
+
+// Each map of the current folder against its NAME.expect.
+void checkCases(korrin::fuzz::Replay& replay) {
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
         const std::string extension = entry.path().extension();
         if (extension == ".tmx" || extension == ".tmj" || extension == ".json") {
             const std::string name = entry.path().filename();
@@ -27,7 +25,10 @@ int main(int argc, char* argv[]) {
                 name, [&] { return importedAs(name); }, korrin::fuzz::readBytes(name + ".expect"));
         }
     }
-    // The import's bounds on what would cost memory, each just inside and just past.
+}
+
+// The import's bounds on what would cost memory, each just inside and just past.
+void checkBounds(korrin::fuzz::Replay& replay) {
     const std::string tmx = "<map width='13' height='13'>";
     const auto repeated = [](std::string_view unit, std::size_t times) {
         std::string text;
@@ -64,5 +65,15 @@ int main(int argc, char* argv[]) {
     const std::string limit(16 * 1024 * 1024, ' ');
     replay.check("16 MiB of spaces", limit, refused + "not a Tiled map\n");
     replay.check("a byte over 16 MiB", limit + ' ', refused + "file is larger than 16 MiB\n");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    korrin::fuzz::Replay replay(importOutcome);
+    // From inside the folder, so that names read as korrin-map, run there, prints them.
+    std::filesystem::current_path(korrin::fuzz::caseFolder(argc, argv));
+    checkCases(replay);
+    checkBounds(replay);
     return replay.finish();
 }
