@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Benchmarks of loading and saving one map, in memory and through files.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>

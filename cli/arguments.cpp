@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// korrin-map's help text and its command-line parser.
 #include "arguments.h"
 
 #include <optional>

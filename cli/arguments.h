@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// korrin-map's command line as the parser reads it.
 #pragma once
 
 #include <string>

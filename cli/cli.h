@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// korrin-map as a library: its entry point and the commands loaded from the Qt module.
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// korrin-map's commands, the table that checks their usage, and the one line a failure prints.
 #include <dlfcn.h>
 #include <unistd.h>
 #include <climits>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Where korrin-map writes: standard output, an open descriptor or a file saved safely.
 #include "output.h"
 
 #include <unistd.h>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Where korrin-map writes, and the line it prints for a file's result.
 #pragma once
 
 #include <string>

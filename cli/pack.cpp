@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The cells, differences and three-way merge of level packs in git.
 #include "pack.h"
 
 #include <array>

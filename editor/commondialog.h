@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The file dialog used as a common dialog, and the folder it starts in.
 #pragma once
 
 #include <QString>

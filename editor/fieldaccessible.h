@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The field as a table of 13 x 13 cells for screen readers, and what they are told.
 #pragma once
 
 #include <QList>

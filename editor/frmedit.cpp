@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The editor's window: its controls, menus and layout, and the handler of each event.
 #include "frmedit.h"
 
 #include <QAction>

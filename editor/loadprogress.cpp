@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// A map load on a worker thread, with a progress dialog when it takes long.
 #include "loadprogress.h"
 
 #include <QElapsedTimer>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The editor's start: the window system, the application, the one window.
 #include <QApplication>
 
 #include "frmedit.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The palette from the keyboard and for screen readers.
 #include "palettekeys.h"
 
 #include <QAccessibleWidget>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The field's widget: its picture, the mouse and keys it reports, the keyboard frame.
 #include "picturebox.h"
 
 #include <QApplication>

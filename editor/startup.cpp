@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// What the editor sets up as it starts: the window system, Qt's texts, the window's place.
 #include "startup.h"
 
 #include <QApplication>

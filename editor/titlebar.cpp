@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The main window's own title bar, where Wayland leaves the bar to the program.
 #include "titlebar.h"
 
 #include <QHBoxLayout>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The replay of a fuzz target's cases under CTest.
 #pragma once
 
 // The replay of a fuzz target's cases, with any compiler: each case file in a folder holds the

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The reader of Tiled's JSON maps and tilesets.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>

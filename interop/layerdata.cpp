@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// A tile layer's data: CSV or base64, plain, zlib or gzip, into the field's codes.
 #include <zlib.h>
 
 #include <QList>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The bridge to Tiled: export a map as TMX or JSON, import a map edited in Tiled.
 #pragma once
 
 #include <algorithm>

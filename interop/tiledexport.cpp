@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The export of a map to Tiled's TMX and JSON formats, with its tileset picture.
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// What the TMX and JSON readers share: the map as read, its layer and its tilesets.
 #pragma once
 
 // The pieces of the Tiled import: what the TMX and JSON readers find in a map, and the

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The reader of Tiled's TMX maps and TSX tilesets.
 #include <QBuffer>
 #include <QXmlStreamReader>
 #include <utility>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The error type: BASIC's run-time error numbers and their standard descriptions.
 #pragma once
 
 #include <exception>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Reading and writing whole files through POSIX calls, with errors as run-time errors.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The grid, its fixed cells and clearing.
 #include "grid.h"
 
 #include "error.h"

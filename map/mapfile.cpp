@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The map file's reader and writer.
 #include "mapfile.h"
 
 #include <unistd.h>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// A path's folder, and the names beside a file.
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The save rule: a file replaced whole or rewritten in place, never left torn.
 #include "savefile.h"
 
 #include <dirent.h>

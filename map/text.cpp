@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Text made safe to print: controls and broken UTF-8 escaped.
 #include "text.h"
 
 namespace korrin::map {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The field's painter and the PNG encoder.
 #pragma once
 
 #include <QImage>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The ten tile pictures, their names, and crisp icons of them.
 #include "imagelist.h"
 
 #include <QPixmap>

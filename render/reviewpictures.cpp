@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Pictures made for reviewing level packs: a sheet of fields, two versions side by side.
 #include "reviewpictures.h"
 
 #include <QPainter>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Files and pictures the Qt tests share: a map's bytes, the artist's tiles.
 #pragma once
 
 #include <QFile>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// korrin-map as a user runs it: the transcript, in-process runs, the import cases, Tiled.
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The grid: its cells, fixed cells and clearing.
 #include <gtest/gtest.h>
 
 #include "map/error.h"
