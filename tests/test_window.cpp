@@ -584,12 +584,6 @@ void TestWindow::screenReaderAnswers() {
             !table->cellAt(0, 13) && !table->cellAt(-1, 0) && !table->cellAt(0, -1));
     QCOMPARE(QStringList({table->columnDescription(0), table->rowDescription(12)}),
              QStringList({"Столбец 1", "Строка 13"}));
-    QCOMPARE(QList({table->selectedCellCount(), table->selectedColumnCount(),
-                    table->selectedRowCount(), int(table->selectedCells().size()),
-                    int(table->selectedColumns().size()), int(table->selectedRows().size())}),
-             QList({0, 0, 0, 0, 0, 0}));
-    QVERIFY(!table->isColumnSelected(0) && !table->isRowSelected(0) && !table->selectRow(0) &&
-            !table->selectColumn(0) && !table->unselectRow(0) && !table->unselectColumn(0));
     QVERIFY(cell->isValid() && cell->parent() == field && !cell->object() && !cell->child(0) &&
             cell->childCount() == 0 && !cell->childAt(0, 0) && !cell->focusChild());
     QCOMPARE(cell->window(), editor.window->windowHandle());
