@@ -176,10 +176,8 @@ QAccessibleInterface* fieldFactory(const QString& className, QObject* object) {
 }  // namespace
 
 void installFieldAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory(fieldFactory);
-        return true;
-    }();
+    // Once: Qt keeps every factory it is given and asks each in turn.
+    static const bool installed = (QAccessible::installFactory(fieldFactory), true);
     Q_UNUSED(installed);
 }
 
