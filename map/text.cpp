@@ -6,6 +6,20 @@ namespace korrin::map {
 
 namespace {
 
+// What a lead byte from `first` to `last` starts: a sequence of `length` bytes whose second
+// lies in low .. high. Between them: no overlong forms, no surrogates, nothing past U+10FFFF,
+// and no C1 control (U+0080 .. U+009F); any other lead byte starts nothing.
+struct LeadByte {
+    unsigned char first, last;
+    std::size_t length;
+    unsigned char low, high;
+};
+constexpr LeadByte kLeadBytes[] = {
+    {0xc2, 0xc2, 2, 0xa0, 0xbf}, {0xc3, 0xdf, 2, 0x80, 0xbf}, {0xe0, 0xe0, 3, 0xa0, 0xbf},
+    {0xe1, 0xec, 3, 0x80, 0xbf}, {0xed, 0xed, 3, 0x80, 0x9f}, {0xee, 0xef, 3, 0x80, 0xbf},
+    {0xf0, 0xf0, 4, 0x90, 0xbf}, {0xf1, 0xf3, 4, 0x80, 0xbf}, {0xf4, 0xf4, 4, 0x80, 0x8f},
+};
+
 // The length of the well-formed UTF-8 sequence of a printable character at the start of
 // `text`, or 0 for a control character or a byte that starts no such sequence.
 std::size_t printableSequence(std::string_view text) {
@@ -14,30 +28,15 @@ std::size_t printableSequence(std::string_view text) {
     if (lead < 0x80) {
         return lead >= 0x20 && lead != 0x7f ? 1 : 0;
     }
-    // The lead byte gives the length and the range of the second byte: no overlong forms, no
-    // surrogates, nothing past U+10FFFF, and no C1 control (U+0080 .. U+009F).
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xbf;
-    if (lead == 0xc2) {
-        length = 2, low = 0xa0;
-    } else if (lead > 0xc2 && lead <= 0xdf) {
-        length = 2;
-    } else if (lead == 0xe0) {
-        length = 3, low = 0xa0;
-    } else if (lead == 0xed) {
-        length = 3, high = 0x9f;
-    } else if (lead >= 0xe1 && lead <= 0xef) {
-        length = 3;
-    } else if (lead == 0xf0) {
-        length = 4, low = 0x90;
-    } else if (lead == 0xf4) {
-        length = 4, high = 0x8f;
-    } else if (lead >= 0xf1 && lead <= 0xf3) {
-        length = 4;
-    } else {
+    const LeadByte* found = nullptr;
+    for (const LeadByte& range : kLeadBytes) {
+        found = lead >= range.first && lead <= range.last ? &range : found;
+    }
+    if (found == nullptr) {
         return 0;
     }
-    if (text.size() < length || byte(1) < low || byte(1) > high) {
+    const std::size_t length = found->length;
+    if (text.size() < length || byte(1) < found->low || byte(1) > found->high) {
         return 0;
     }
     for (std::size_t i = 2; i < length; ++i) {
