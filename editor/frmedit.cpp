@@ -366,6 +366,7 @@ void frmEdit::mnuClear_Click() {
     QMessageBox prompt(QMessageBox::Information, QStringLiteral("KR Editor"),
                        QStringLiteral("Очистить карту?"), QMessageBox::Ok | QMessageBox::Cancel,
                        this);
+    TitleBar::keepTitleVisible(prompt, QGuiApplication::platformName());
     if (prompt.exec() == QMessageBox::Ok) {
         map::ClearField(mass_);
     }
@@ -378,6 +379,7 @@ void frmEdit::mnuAbout_Click() {
                          version + kLineBreak + QStringLiteral("2008");
     QMessageBox about(QMessageBox::Information, QStringLiteral("About"), text, QMessageBox::Ok,
                       this);
+    TitleBar::keepTitleVisible(about, QGuiApplication::platformName());
     about.exec();
 }
 
@@ -413,6 +415,7 @@ void frmEdit::reportError(const map::Error& error) {
     }
     QMessageBox box(QMessageBox::Critical, windowTitle(), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("errorBox"));
+    TitleBar::keepTitleVisible(box, QGuiApplication::platformName());
     box.exec();
 }
 

@@ -2,8 +2,10 @@
 // The main window's own title bar, where Wayland leaves the bar to the program.
 #include "titlebar.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QToolButton>
@@ -15,6 +17,7 @@ namespace {
 
 constexpr int kIconSize = 16;
 constexpr int kMargin = 4;
+constexpr int kDecorationRoom = 160;  // pixels: Qt's Wayland bar's icon and three buttons
 
 }  // namespace
 
@@ -54,6 +57,17 @@ Qt::WindowFlags TitleBar::mainWindowFlags(const QString& platformName) {
                                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     // Frameless alone: Qt drops it from any set that also asks for parts of a title bar.
     return needed(platformName) ? Qt::Window | Qt::FramelessWindowHint : closeOnly;
+}
+
+void TitleBar::keepTitleVisible(QMessageBox& box, const QString& platformName) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!needed(platformName) || grid == nullptr) {
+        return;
+    }
+    // QMessageBox sizes itself; a spacer across its grid is the width it keeps.
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kDecorationRoom;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 // The compositor moves the window: a Wayland client cannot place itself.

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QMessageBox;
 class QToolButton;
 
 namespace korrin::editor {
@@ -26,6 +27,13 @@ public:
     static Qt::WindowFlags mainWindowFlags(const QString& platformName);
 
     QToolButton* closeButton() const { return close_; }
+
+    /**
+     * Makes `box` wide enough that the toolkit's title bar on that window system shows its
+     * whole title beside its buttons: Qt's bar on Wayland cuts a title short, a narrow
+     * message box's to a few letters. Elsewhere the box stays as it is.
+     */
+    static void keepTitleVisible(QMessageBox& box, const QString& platformName);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

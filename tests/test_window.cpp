@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -175,6 +176,13 @@ void TestWindow::windowPlacement() {
         QCOMPARE(flags.testFlag(Qt::FramelessWindowHint), own);
         QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint) != own &&
                 !(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        // A narrow message box grows there, so that Qt's bar shows its whole title.
+        QMessageBox box(QMessageBox::Information, "About", "x", QMessageBox::Ok);
+        const int narrow = box.sizeHint().width();
+        TitleBar::keepTitleVisible(box, platform);
+        QCOMPARE(box.sizeHint().width() > narrow, own);
+        QVERIFY(!own ||
+                box.sizeHint().width() >= box.fontMetrics().horizontalAdvance("About") + 160);
     }
 }
 
