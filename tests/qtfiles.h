@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <optional>
+
 #include "map/grid.h"
 
 namespace korrin::test {
@@ -26,6 +28,26 @@ inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+/**
+ * Sets an environment variable, or with no value unsets it, for as long as it lives; then puts
+ * back what was there, unset too, however the test ends.
+ */
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<QByteArray>& value)
+        : name_(name),
+          old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt) {
+        value ? void(qputenv(name, *value)) : void(qunsetenv(name));
+    }
+    ~ScopedEnv() { old_ ? void(qputenv(name_, *old_)) : void(qunsetenv(name_)); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<QByteArray> old_;
+};
 
 /** Tile picture number `n` as drawn by the artist, read from the source tree. */
 inline QImage tilePicture(int n) {

@@ -41,7 +41,7 @@ const std::string kTiled =
 // parent. $K is korrin-map, which runs as a build script would, with no display and no Qt
 // platform.
 Run sh(const std::string& folder, const std::string& command) {
-    ::setenv("CMD", command.c_str(), 1);
+    const test::ScopedEnv cmd("CMD", QByteArray::fromStdString(command));
     const int status = std::system(("cd '" + folder +
                                     "' && sh -c 'unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY; "
                                     "eval \"$CMD\"' >../out 2>../err")
@@ -158,6 +158,7 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
+    std::optional<test::ScopedEnv> k_;  // $K, korrin-map in dir_, for the test that runs
     std::string folder() const { return dir_->filePath("w").toStdString(); }
     Run sh(const std::string& command) const { return ::sh(folder(), command); }
     Run runInProcess(const QByteArray& command) const;
@@ -178,7 +179,7 @@ void TestCli::init() {
     QVERIFY(QDir(dir_->path()).mkdir("w") && QFile::copy(KORRIN_MAP_PATH, dir_->filePath("K")) &&
             QFile::copy(KORRIN_MODULE_PATH, dir_->filePath("korrin-map-qt.so")));
     QVERIFY(::chmod(dir_->path().toLocal8Bit(), 0755) == 0);
-    ::setenv("K", dir_->filePath("K").toLocal8Bit(), 1);
+    k_.emplace("K", dir_->filePath("K").toLocal8Bit());
     const QDir files(KORRIN_TESTS_DIR "/cli/files");
     for (const QString& name : files.entryList(QDir::Files)) {
         QVERIFY(QFile::copy(files.filePath(name), dir_->filePath("w/" + name)));
@@ -189,6 +190,7 @@ void TestCli::init() {
 void TestCli::cleanup() {
     std::error_code ignored;
     std::filesystem::remove_all(dir_->path().toStdString(), ignored);
+    k_.reset();
 }
 
 void TestCli::transcript_data() {
@@ -209,13 +211,11 @@ void TestCli::transcript() {
     }
     const uid_t uid = nobody ? nobody->pw_uid : ::geteuid();
     const gid_t gid = nobody ? nobody->pw_gid : ::getegid();
-    ::setenv("ME", (std::to_string(uid) + ":" + std::to_string(gid)).c_str(), 1);
-    ::setenv("AS",
-             nobody ? ("setpriv --clear-groups --reuid=" + std::to_string(uid) +
-                       " --regid=" + std::to_string(gid))
-                          .c_str()
-                    : "",
-             1);
+    const test::ScopedEnv me("ME", QByteArray::number(uid) + ":" + QByteArray::number(gid));
+    const test::ScopedEnv as("AS",
+                             nobody ? "setpriv --clear-groups --reuid=" + QByteArray::number(uid) +
+                                          " --regid=" + QByteArray::number(gid)
+                                    : QByteArray());
     QVERIFY(::chown(folder().c_str(), uid, gid) == 0);
     if (row.root && !nobody) {
         QSKIP("only root can make another user's file; CI runs as root");
@@ -276,7 +276,7 @@ Run TestCli::runInProcess(const QByteArray& command) const {
     redirect(2, io + "err", O_WRONLY | O_CREAT | O_TRUNC);
     const QString here = QDir::currentPath();
     QDir::setCurrent(dir_->filePath("w"));
-    const int status = cli::runTool(static_cast<int>(argv.size()), argv.data());
+    const int status = cli::runTool(static_cast<int>(argv.size()), argv.data());  // never throws
     QDir::setCurrent(here);
     for (int fd = 0; fd < 3; ++fd) {
         ::dup2(saved[fd], fd);
@@ -379,7 +379,7 @@ void TestCli::moduleFoundOnlyWhereInstalled() {
     QVERIFY(QDir().mkpath(QFileInfo(root + "/" + module).path()));
     QVERIFY(QFile::copy(KORRIN_MODULE_PATH, root + "/" + module));
     // A relative program would be looked up from here, where the module also is.
-    const QString saved = QDir::currentPath();
+    const auto back = qScopeGuard([saved = QDir::currentPath()] { QDir::setCurrent(saved); });
     QDir::setCurrent(root);
     QString failure;
     try {
@@ -392,7 +392,6 @@ void TestCli::moduleFoundOnlyWhereInstalled() {
         QCOMPARE(QString::fromStdString(error.path()), "korrin-map-qt.so");
         failure = QString::fromStdString(error.reason()).replace(root, "/ROOT");
     }
-    QDir::setCurrent(saved);
     QCOMPARE(failure, reason);
 }
 
@@ -424,8 +423,8 @@ void TestCli::tiledReadsAndWritesTheExport() {
         QStandardPaths::findExecutable("tmxrasterizer").isEmpty()) {
         QSKIP("Debian's package tiled is not installed (./run-tests installs it)");
     }
-    ::setenv("F", QTest::currentDataTag(), 1);
-    ::setenv("O", QTest::currentDataTag() == std::string("tmx") ? "json" : "tmx", 1);
+    const test::ScopedEnv f("F", QTest::currentDataTag());
+    const test::ScopedEnv o("O", QTest::currentDataTag() == std::string("tmx") ? "json" : "tmx");
     QCOMPARE(sh("mkdir tiled && $K export level.txt -o tiled/level.$F && $K render level.txt -o "
                 "korrin.png && " +
                 kTiled + "tmxrasterizer tiled/level.$F tiled.png")

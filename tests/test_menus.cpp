@@ -269,12 +269,9 @@ void TestMenus::initialFolder() {
     }
     // The folders themselves: the program's if a user owns it, else documents, else home.
     QTemporaryDir home;
-    const auto restore = qScopeGuard([old = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME")] {
-        qputenv("HOME", old);
-        qputenv("XDG_CONFIG_HOME", config);
-    });
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qunsetenv("XDG_CONFIG_HOME");  // so that the folder settings come from the new home too
+    const korrin::test::ScopedEnv homeSet("HOME", QFile::encodeName(home.path()));
+    // So that the folder settings come from the new home too.
+    const korrin::test::ScopedEnv configUnset("XDG_CONFIG_HOME", std::nullopt);
     const auto folder = [&](const char* program) {
         return QDir(korrin::editor::initialFolder(home.filePath(program)));
     };
