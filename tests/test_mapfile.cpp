@@ -80,6 +80,7 @@ TEST(Printable, EscapesControlsAndBrokenUtf8Only) {
         {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},  // past U+10FFFF
         {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},      // U+1F600
         {"\xe0\xa0\x80", "\xe0\xa0\x80"},              // U+0800, the first of three bytes
+        {"\xe2\x82\xac", "\xe2\x82\xac"},              // the euro sign, three bytes
         {"\xe0\x9f\xbf", "\\xe0\\x9f\\xbf"},           // overlong U+07FF
         {"\xe2\x28\xa1", "\\xe2(\\xa1"},               // a second byte that continues nothing
         {"\xf0\x9f\x98\x28", "\\xf0\\x9f\\x98("},      // a fourth byte that continues nothing

@@ -314,6 +314,9 @@ void TestWindow::ownTitleBar() {
     for (const bool byKey : {false, true}) {
         QWidget window;
         window.setWindowTitle("Korrin Editor");
+        QPixmap icon(32, 32);
+        icon.fill(Qt::yellow);
+        window.setWindowIcon(icon);
         auto* bar = new TitleBar(&window);
         window.show();
         QCOMPARE(bar->accessibleName(), QString("Korrin Editor"));
@@ -325,6 +328,10 @@ void TestWindow::ownTitleBar() {
             return texts;
         }();
         QVERIFY(captions.contains("Korrin Editor"));
+        const auto labels = bar->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(), [](const QLabel* label) {
+            return label->pixmap().deviceIndependentSize() == QSizeF(16, 16);
+        }));  // the icon, at the desktop's small size
         const auto buttons = bar->findChildren<QAbstractButton*>();
         QCOMPARE(buttons.size(), 1);
         QCOMPARE(buttons[0]->accessibleName(), QString("Закрыть"));
