@@ -25,7 +25,7 @@ using map::ErrorNumber;
 
 constexpr std::size_t kCheckBlock = 64 * 1024;  // check's output is written in blocks this big
 constexpr int kSheetColumns = 4;                // render's columns for a pack
-constexpr int kTrouble = 2;                     // diff's status for a file it cannot read
+constexpr int kTrouble = 2;                     // diff's status for any failure, as diff(1)
 constexpr char kModuleName[] = "korrin-map-qt.so";
 
 const QtCommands* qtCommandsInUse = nullptr;

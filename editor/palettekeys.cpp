@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 
 namespace korrin::editor {
 
@@ -84,16 +85,17 @@ void PaletteKeys::setChosen(int index) {
     if (index == chosen_ || index < 0 || index >= buttons_.size()) {
         return;
     }
-    for (QToolButton* button : {chosen_ >= 0 ? buttons_[chosen_] : nullptr, buttons_[index]}) {
-        if (button != nullptr) {
-            button->setProperty(kChosen, button == buttons_[index]);
+    const int previous = std::exchange(chosen_, index);
+    // The button that lost the mark and the one that got it: each tells its change.
+    for (const int k : {previous, index}) {
+        if (k >= 0) {
+            buttons_[k]->setProperty(kChosen, k == chosen_);
             QAccessible::State checked;
             checked.checked = true;
-            QAccessibleStateChangeEvent event(button, checked);
+            QAccessibleStateChangeEvent event(buttons_[k], checked);
             QAccessible::updateAccessibility(&event);
         }
     }
-    chosen_ = index;
 }
 
 bool PaletteKeys::isChosen(const QToolButton* button) {
