@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// korrin-map as a user runs it: the transcript, in-process runs, the import cases, Tiled.
+// korrin-map's library in process, its Qt module, the import cases, and Tiled's own view.
 #include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <QDir>
 #include <QImage>
@@ -10,7 +8,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <filesystem>
 
 #include "cli/cli.h"
 #include "cli/pack.h"
@@ -18,7 +15,6 @@
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "qtfiles.h"
-#include "version.h"
 
 extern "C" const korrin::cli::QtCommands* korrin_qt_commands();
 
@@ -51,83 +47,12 @@ Run sh(const std::string& folder, const std::string& command) {
             readFile(io + "err")};
 }
 
-// What the transcript's commands can call besides korrin-map: mark and fate (see its head).
-const std::string kPrelude =
-    "exec </dev/null; PATH=\"$(dirname \"$PWD\"):$PATH\"\n"
-    "mark() { stat -c '%n %i %u:%g %a %h' \"$@\" >../marked; }\n"
-    "fate() { while read -r f i rest; do\n"
-    "  if [ \"$i\" = \"$(stat -c %i \"$f\")\" ]; then how='in place'; else how=renamed; fi\n"
-    "  if [ \"$rest\" = \"$(stat -c '%u:%g %a %h' \"$f\")\" ]; then k=kept; else k=changed; fi\n"
-    "  echo \"$f: $how, owner, mode and links $k\"; done <../marked; }\n";
-
 // What the editor saves after opening files/level.txt: the fixed cells imposed.
 QByteArray levelSaved() {
     map::Grid mass;
     map::LoadMap(KORRIN_TESTS_DIR "/cli/files/level.txt", mass);
     map::ApplyFixedCells(mass);
     return QByteArray::fromStdString(map::formatMap(mass, map::kEditorSettings));
-}
-
-// One command of the transcript and all it must give.
-struct Transcript {
-    QByteArray command{};
-    bool root = false;   // needs root to make another user's file
-    QByteArray needs{};  // a command that must work here
-    QByteArray out{};
-    QByteArray err{};
-    int status = 0;
-    QMap<QString, QByteArray> files{};  // a file made and its bytes; null: only that it exists
-    QMap<QString, QString> pictures{};  // a picture made and its expected picture
-};
-
-QByteArray unescaped(QByteArray text) {
-    QByteArray bytes;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && text.mid(i + 1, 1) == "x") {
-            bytes += char(text.mid(i + 2, 2).toInt(nullptr, 16));
-            i += 3;
-        } else if (text[i] == '\\' && i + 1 < text.size()) {
-            const char next = text[++i];
-            bytes += next == 'r' ? '\r' : next == 't' ? '\t' : next;
-        } else {
-            bytes += text[i];
-        }
-    }
-    return bytes;
-}
-
-QList<Transcript> readTranscript(const QString& path) {
-    QList<Transcript> rows;
-    QString lastFile;
-    Transcript next;
-    for (const QByteArray& line : readFile(path).split('\n')) {
-        const QByteArray text = unescaped(line.mid(2)).replace("@VERSION@", kVersion) + '\n';
-        if (line == "@ root") {
-            next.root = true;
-        } else if (line.startsWith("@ needs ")) {
-            next.needs = line.mid(8);
-        } else if (line.startsWith("$ ")) {
-            next.command = line.mid(2);
-            rows.append(std::exchange(next, {}));
-        } else if (line.startsWith('>')) {
-            rows.back().out += line.size() > 1 ? text : "\n";
-        } else if (line.startsWith('!')) {
-            rows.back().err += line.size() > 1 ? text : "\n";
-        } else if (line.startsWith("? ")) {
-            rows.back().status = line.mid(2).toInt();
-        } else if (line.startsWith("= ")) {
-            const QList<QByteArray> words = line.mid(2).split(' ');
-            lastFile = QString::fromUtf8(words[0]);
-            if (words.size() > 1) {
-                rows.back().pictures[lastFile] = QString::fromUtf8(words[1]);
-            } else {
-                rows.back().files[lastFile] = QByteArray();
-            }
-        } else if (line.startsWith("| ")) {
-            rows.back().files[lastFile] += text;
-        }
-    }
-    return rows;
 }
 
 }  // namespace
@@ -138,10 +63,6 @@ class TestCli : public QObject {
 private slots:
     void init();
     void cleanup();
-    void transcript_data();
-    void transcript();
-    void inProcess_data();
-    void inProcess();
     void edgeReportsEveryFailure();
     void tiledNames();
     void moduleFoundOnlyWhereInstalled_data();
@@ -162,23 +83,13 @@ private:
     std::string folder() const { return dir_->filePath("w").toStdString(); }
     Run sh(const std::string& command) const { return ::sh(folder(), command); }
     Run runInProcess(const QByteArray& command) const;
-    void checkFiles(const Transcript& row) const {
-        for (auto [name, bytes] : row.files.asKeyValueRange()) {
-            QVERIFY2(bytes.isNull() || readFile(dir_->filePath("w/" + name)) == bytes,
-                     qPrintable(name));
-        }
-    }
 };
 
-// The rows' folder w with the files of cli/files, and beside it korrin-map, where any saver
-// may run it.
+// The test's folder w with the files of cli/files, and beside it korrin-map with its Qt module.
 void TestCli::init() {
     dir_ = std::make_unique<QTemporaryDir>();
-    // Copied where any saver may run them: the build tree may be in a folder only its owner
-    // can enter. korrin-map finds its Qt module beside itself.
     QVERIFY(QDir(dir_->path()).mkdir("w") && QFile::copy(KORRIN_MAP_PATH, dir_->filePath("K")) &&
             QFile::copy(KORRIN_MODULE_PATH, dir_->filePath("korrin-map-qt.so")));
-    QVERIFY(::chmod(dir_->path().toLocal8Bit(), 0755) == 0);
     k_.emplace("K", dir_->filePath("K").toLocal8Bit());
     const QDir files(KORRIN_TESTS_DIR "/cli/files");
     for (const QString& name : files.entryList(QDir::Files)) {
@@ -186,69 +97,9 @@ void TestCli::init() {
     }
 }
 
-// QTemporaryDir cannot remove names that are not UTF-8.
 void TestCli::cleanup() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_->path().toStdString(), ignored);
+    dir_.reset();
     k_.reset();
-}
-
-void TestCli::transcript_data() {
-    QTest::addColumn<Transcript>("row");
-    for (const Transcript& row : readTranscript(KORRIN_TESTS_DIR "/cli/transcript.txt")) {
-        QTest::newRow(row.command.constData()) << row;
-    }
-}
-
-void TestCli::transcript() {
-    QFETCH(Transcript, row);
-    const QStringList given = QDir(KORRIN_TESTS_DIR "/cli/files").entryList(QDir::Files);
-    QVERIFY(QFile::copy(KORRIN_MAP_PATH, dir_->filePath("korrin-map")));  // beside its module
-    // As root, the rows save as nobody, in a folder given to it, into files made by root.
-    const passwd* nobody = ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;  // group nogroup
-    if (::geteuid() == 0 && nobody == nullptr) {
-        QSKIP("no user nobody to save as");
-    }
-    const uid_t uid = nobody ? nobody->pw_uid : ::geteuid();
-    const gid_t gid = nobody ? nobody->pw_gid : ::getegid();
-    const test::ScopedEnv me("ME", QByteArray::number(uid) + ":" + QByteArray::number(gid));
-    const test::ScopedEnv as("AS",
-                             nobody ? "setpriv --clear-groups --reuid=" + QByteArray::number(uid) +
-                                          " --regid=" + QByteArray::number(gid)
-                                    : QByteArray());
-    QVERIFY(::chown(folder().c_str(), uid, gid) == 0);
-    if (row.root && !nobody) {
-        QSKIP("only root can make another user's file; CI runs as root");
-    }
-    if (!row.needs.isEmpty() && sh(kPrelude + row.needs.toStdString()).status != 0) {
-        QSKIP(("this machine cannot run " + row.needs).constData());
-    }
-    const Run run = sh(kPrelude + row.command.toStdString());
-    QCOMPARE(run.out, row.out);
-    QCOMPARE(run.err, row.err);
-    QCOMPARE(run.status, row.status);
-    QStringList made = QDir(dir_->filePath("w")).entryList(QDir::Files);
-    made.removeIf([&](const QString& name) { return given.contains(name); });
-    QStringList named = row.files.keys() + row.pictures.keys();
-    named.sort();
-    QCOMPARE(made, named);
-    checkFiles(row);
-    for (auto [name, expected] : row.pictures.asKeyValueRange()) {
-        QCOMPARE(QImage(dir_->filePath("w/" + name)).convertToFormat(QImage::Format_RGB32),
-                 QImage(KORRIN_TESTS_DIR "/cli/expected/" + expected)
-                     .convertToFormat(QImage::Format_RGB32));
-    }
-}
-
-// The transcript's plain korrin-map commands once more, as calls of the library in this process.
-void TestCli::inProcess_data() {
-    QTest::addColumn<Transcript>("row");
-    const QRegularExpression plain(R"(^korrin-map( ('[^']*'|[^ ;|&$<>'"()\\]+))*$)");
-    for (const Transcript& row : readTranscript(KORRIN_TESTS_DIR "/cli/transcript.txt")) {
-        if (plain.match(QString::fromUtf8(row.command)).hasMatch()) {
-            QTest::newRow(row.command.constData()) << row;
-        }
-    }
 }
 
 // Runs korrin-map's library in this process on `command`, a line of plain or single-quoted
@@ -283,16 +134,6 @@ Run TestCli::runInProcess(const QByteArray& command) const {
         ::close(saved[fd]);
     }
     return {status, readFile(dir_->filePath("out")), readFile(dir_->filePath("err"))};
-}
-
-void TestCli::inProcess() {
-    QFETCH(Transcript, row);
-    cli::setQtCommands(korrin_qt_commands());
-    const Run run = runInProcess(row.command);
-    QCOMPARE(run.out, row.out);
-    QCOMPARE(run.err, row.err);
-    QCOMPARE(run.status, row.status);
-    checkFiles(row);
 }
 
 // Whatever a command throws ends in one error line and status 1, and writes nothing.
