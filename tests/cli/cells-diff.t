@@ -1,5 +1,4 @@
-What cells and diff print for git: every cell as the editor shows it after Open and one
-redraw, and each cell that differs between two versions.
+cells prints every cell as the editor shows it; diff, each cell two versions differ in.
 
   $ . "$TESTDIR/setup.sh"
   $ korrin-map cells good.txt | sed -n '1p;2p;7p;14p;163p;169p'; korrin-map cells good.txt | wc -l

@@ -1,5 +1,4 @@
-What korrin-map loads: nothing from the current folder, and Qt only for the commands that
-draw or read Tiled's maps.
+korrin-map loads nothing from the current folder, and Qt only for the commands that draw.
 
   $ . "$TESTDIR/setup.sh"
 

@@ -1,5 +1,4 @@
-What merge makes of three versions: each side's own changes, and a conflict where both
-changed a cell differently.
+merge keeps each side's own changes and lists a cell both sides changed differently.
 
   $ . "$TESTDIR/setup.sh"
 

@@ -1,8 +1,7 @@
-What normalize writes: the file as the editor would save it after opening it, to standard
-output or to OUT.
+normalize writes the file as the editor would save it, to standard output or to OUT.
 
   $ . "$TESTDIR/setup.sh"
-  $ korrin-map normalize good.txt | cmp - good-saved.txt && korrin-map normalize short.txt -o -
+  $ korrin-map normalize good.txt | cmp - good-saved.txt && korrin-map normalize short.txt -o - | tee ../short-saved.txt
    13 \r (esc)
    13 \r (esc)
   0111110111120\r (esc)
@@ -18,7 +17,7 @@ output or to OUT.
   1111111111123\r (esc)
   1111111111123\r (esc)
   1111019101123\r (esc)
-  $ for o in '-o out.txt' '--output out.txt' --output=out.txt -oout.txt; do fresh; korrin-map normalize short.txt $o; made; korrin-map normalize short.txt | cmp - out.txt || echo "$o differs"; done
+  $ for o in '-o out.txt' '--output out.txt' --output=out.txt -oout.txt; do fresh; korrin-map normalize short.txt $o; made; cmp out.txt ../short-saved.txt || echo "$o differs"; done
   out.txt
   out.txt
   out.txt

@@ -1,5 +1,4 @@
-What render draws: the field the editor shows, with the grid if asked, and a pack's fields on
-one sheet.
+render draws the field the editor shows, the grid if asked, and a pack on one sheet.
 
   $ . "$TESTDIR/setup.sh"
   $ korrin-map render level.txt -o out.png && picture out.png render-level-out.png

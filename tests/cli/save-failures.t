@@ -1,5 +1,6 @@
-When a save's contents reach the disk, and what it does when a system call fails: the
-failures are made with strace.
+When a save's contents reach the disk, and what it does when a system call fails.
+
+The failures are made with strace.
 
   $ . "$TESTDIR/setup.sh"
   $ needs strace -o /dev/null true

@@ -1,6 +1,7 @@
-When a save rewrites the file in place rather than replacing it: a file with other links,
-another owner or extended attributes keeps its inode, owner, mode and links, and may hold the
-new contents followed by spaces.
+A save rewrites in place a file with other links, another owner or extended attributes.
+
+Such a file keeps its inode, owner, mode and links, and may hold the new contents followed by
+spaces.
 
   $ . "$TESTDIR/setup.sh"
   $ needs test "$(id -u)" = 0

@@ -1,5 +1,4 @@
-What a save leaves behind: nothing when it fails, and the next save removes what a killed
-one left, and nothing else.
+A save leaves nothing behind, and removes what a killed one left, and nothing else.
 
   $ . "$TESTDIR/setup.sh"
   $ needs test "$(id -u)" = 0

@@ -1,5 +1,7 @@
-When a save follows a symbolic link: in a sticky folder anyone may write, only when the saver
-or the folder's owner made it, as the kernel's fs.protected_symlinks has it.
+A save follows a symbolic link, in a sticky folder anyone may write only a trusted one.
+
+As the kernel's fs.protected_symlinks has it, a link there is trusted when the saver or the
+folder's owner made it.
 
   $ . "$TESTDIR/setup.sh"
   $ needs test "$(id -u)" = 0

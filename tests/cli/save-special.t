@@ -1,5 +1,4 @@
-What a save does where the target is no regular file it may replace, or its folder is
-missing: it says why and changes nothing.
+A save to what is no regular file, or into a missing folder, says why and changes nothing.
 
   $ . "$TESTDIR/setup.sh"
 

@@ -5,6 +5,7 @@
 # read the test from descriptor 3 so that the commands get /dev/null as standard input.
 exec 3<&-
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+set -o pipefail  # a failing korrin-map fails its pipeline too
 top=$PWD
 
 # Copied where any saver may run them: the build tree may be in a folder only its owner can

@@ -1,5 +1,4 @@
-What korrin-map writes to standard output and to the names of open descriptors: at the
-descriptor's own offset, in place, and an error where the output is full.
+Output to standard output and to open descriptors' names: at their offset, in place, full.
 
   $ . "$TESTDIR/setup.sh"
   $ printf 'line 1\n' > log; chown $ME log; mark log; $AS korrin-map normalize good.txt -o /dev/stdout >>log; fate; tail -n +2 log | cmp - good-saved.txt && head -1 log; made

@@ -1,5 +1,4 @@
-What export and import do: a map to Tiled with its tileset picture beside it, and back as the
-editor would save it.
+export writes a Tiled map and its tileset; import reads it back as the editor would save.
 
   $ . "$TESTDIR/setup.sh"
   $ korrin-map export level.txt -o out.tmx && made && korrin-map import out.tmx
