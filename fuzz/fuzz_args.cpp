@@ -82,8 +82,10 @@ std::string argumentsOutcome(std::string_view bytes) {
     return outcome;
 }
 
+#ifdef KORRIN_FUZZ_ENTRY  // the libFuzzer build; the replay has a main of its own
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A broken promise, or any exception but a usage error, reaches the fuzzer as a crash.
     argumentsOutcome({reinterpret_cast<const char*>(data), size});
     return 0;
 }
+#endif

@@ -130,8 +130,10 @@ std::string importOutcome(std::string_view bytes) {
     return importedAs(folder() + "map");
 }
 
+#ifdef KORRIN_FUZZ_ENTRY  // the libFuzzer build; the replay has a main of its own
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A broken promise escapes as an exception, which the fuzzer reports as a crash.
     importOutcome({reinterpret_cast<const char*>(data), size});
     return 0;
 }
+#endif

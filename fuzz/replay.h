@@ -7,7 +7,6 @@
 // function must give for them. A broken promise of the target (std::logic_error) is a failure.
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -18,15 +17,6 @@
 #include <utility>
 
 namespace korrin::fuzz {
-
-/** The case folder, the one argument; anything else prints the usage and exits with 2. */
-inline std::filesystem::path caseFolder(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s CASE-FOLDER\n", argc > 0 ? argv[0] : "replay");
-        std::exit(2);
-    }
-    return argv[1];
-}
 
 inline std::string readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
