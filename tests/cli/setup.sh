@@ -25,13 +25,14 @@ needs() { "$@" >/dev/null 2>&1 || exit 80; }
 
 # $AS runs a command as the saving user, who owns the work folder: nobody when the tests run as
 # root, else the user running them; $ME is that user's uid:gid. nobody cannot write the counts
-# of a coverage build into a build tree in a private folder; its counts go to a folder of its
-# own and are dropped.
+# of a coverage build into a build tree in a private folder: they go to $KORRIN_OTHERS_COUNTS,
+# which scripts/coverage gives and adds up afterwards, or else to a folder that is dropped.
 if [ "$(id -u)" = 0 ]; then
     needs id nobody
     ME=$(id -u nobody):$(id -g nobody)
     mkdir "$top/counts" && chown "$ME" "$top/counts"
-    AS="env GCOV_PREFIX=$top/counts setpriv --clear-groups --reuid=${ME%:*} --regid=${ME#*:}"
+    AS="env GCOV_PREFIX=${KORRIN_OTHERS_COUNTS:-$top/counts} setpriv --clear-groups"
+    AS="$AS --reuid=${ME%:*} --regid=${ME#*:}"
 else
     ME=$(id -u):$(id -g)
     AS=

@@ -3,7 +3,7 @@
 # its .gitattributes and git config lines exactly as written there; then two branches that
 # paint different cells of one row merge cleanly, two that paint one cell differently stop
 # with a conflict naming that cell and keeping ours, and git diff shows cells.
-# Usage: tests/git_pack.sh FOLDER_OF_KORRIN_MAP README.md
+# Usage: tests/cli/git_pack.sh FOLDER_OF_KORRIN_MAP README.md
 set -euo pipefail
 export PATH="$(realpath "$1"):$PATH"
 readme="$(realpath "$2")"

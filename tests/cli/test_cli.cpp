@@ -64,12 +64,10 @@ private slots:
     void init();
     void cleanup();
     void edgeReportsEveryFailure();
-    void tiledNames();
     void moduleFoundOnlyWhereInstalled_data();
     void moduleFoundOnlyWhereInstalled();
     void importFixtures_data();
     void importFixtures();
-    void reviewPictures();
     void tiledReadsAndWritesTheExport_data() {
         QTest::addColumn<int>("none");
         QTest::newRow("tmx");
@@ -159,30 +157,6 @@ void TestCli::edgeReportsEveryFailure() {
              "1 level.tmx: error 51: Internal error\n");
     QCOMPARE(QDir(dir_->filePath("w")).entryList({"out.*"}, QDir::Files), QStringList());
     cli::setQtCommands(nullptr);
-}
-
-// Which names are Tiled maps, by their last suffix in any case; the export refuses any other
-// before it writes a byte.
-void TestCli::tiledNames() {
-    using interop::TiledFormat;
-    const std::pair<std::string, std::optional<TiledFormat>> rows[] = {
-        {"a.tmx", TiledFormat::Tmx}, {"A.TMJ", TiledFormat::Json}, {"b.Json", TiledFormat::Json},
-        {".tmx", TiledFormat::Tmx},  {"c.tmx.png", std::nullopt},  {"d.tmx/e", std::nullopt},
-        {"tmx", std::nullopt},       {"f.tm", std::nullopt},       {"", std::nullopt},
-    };
-    for (const auto& [name, format] : rows) {
-        QVERIFY2(interop::tiledFormatFor(name) == format, name.c_str());
-    }
-    int written = 0;
-    try {
-        interop::exportTiled(map::Grid(), "x.png",
-                             [&](const std::string&, std::string_view) { ++written; });
-        QFAIL("no error");
-    } catch (const map::Error& error) {
-        QCOMPARE(QString(error.what()),
-                 "52: Bad file name or number: not a .tmx, .tmj or .json name: x.png");
-    }
-    QCOMPARE(written, 0);
 }
 
 // The Qt module is loaded beside the program or from an installation's library folder, by an
@@ -283,55 +257,6 @@ void TestCli::tiledReadsAndWritesTheExport() {
     QCOMPARE(sh("$K normalize level.txt").out, levelSaved());
     QCOMPARE(sh("$K import level.$O").out, levelSaved());
     QCOMPARE(sh("$K import again.$F").out, levelSaved());
-}
-
-// The pictures for reviews, against pictures built from the artist's tiles: a pack's sheet, and
-// two versions side by side with each changed cell outlined in magenta on both.
-void TestCli::reviewPictures() {
-    cli::setQtCommands(korrin_qt_commands());
-    const auto field = [&](const char* file) {
-        map::Grid mass;
-        map::LoadMap(dir_->filePath(QString("w/") + file).toStdString(), mass);
-        map::ApplyFixedCells(mass);
-        return mass;
-    };
-    const map::Grid level = field("level.txt");
-    const map::Grid good = field("good.txt");
-    const auto picture = [&](const QByteArray& command, const char* made) {
-        const Run run = runInProcess(command);
-        if (!run.err.isEmpty()) {
-            qWarning() << run.err;
-        }
-        return QImage(dir_->filePath(QString("w/") + made)).convertToFormat(QImage::Format_RGB32);
-    };
-
-    QImage sheet(2 * 416 + 16, 2 * 416 + 16, QImage::Format_RGB32);
-    sheet.fill(Qt::white);
-    test::paintTiles(sheet, {0, 0}, level);
-    test::paintTiles(sheet, {432, 0}, good);
-    test::paintTiles(sheet, {0, 432}, level);
-    QCOMPARE(
-        picture("korrin-map render level.txt good.txt level.txt --columns 2 -o s.png", "s.png"),
-        sheet);
-
-    QImage sides = sheet.copy(0, 0, 848, 416);
-    QPainter painter(&sides);
-    painter.setPen(QPen(QColor(255, 0, 255), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    for (int y = 1; y <= 13; ++y) {
-        for (int x = 1; x <= 13; ++x) {
-            for (const int left : {0, 432}) {
-                if (level(x, y) != good(x, y)) {  // a 2-pixel line inside the cell's edge
-                    painter.drawRect(QRectF(left + (x - 1) * 32 + 1, (y - 1) * 32 + 1, 30, 30));
-                }
-            }
-        }
-    }
-    painter.end();
-    QCOMPARE(picture("korrin-map diff level.txt good.txt --png d.png", "d.png"), sides);
-    QVERIFY(good(2, 1) == level(2, 1) && good(3, 1) != level(3, 1));  // some alike, some not
-    QCOMPARE(QList({cli::tileName(-1), cli::tileName(9), cli::tileName(10)}),
-             QList<std::string_view>({"no tile", "base", "no tile"}));
-    cli::setQtCommands(nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

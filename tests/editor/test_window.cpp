@@ -91,7 +91,6 @@ private slots:
     void windowSystem_data();
     void windowSystem();
     void windowPlacement();
-    void painterRefuses();
     void startUp();
     void windowPicture();
     void paletteStaysCrisp();
@@ -184,40 +183,6 @@ void TestWindow::windowPlacement() {
         QVERIFY(!own ||
                 box.sizeHint().width() >= box.fontMetrics().horizontalAdvance("About") + 160);
     }
-}
-
-// The painter's refusals: a picture number outside the list, a cell holding no tile's code,
-// an image it cannot paint into, and an image that cannot become a PNG.
-void TestWindow::painterRefuses() {
-    using korrin::render::kFieldPixels;
-    const korrin::render::ImageList iList;
-    QCOMPARE(QList({iList.picture(1).size(), iList.picture(iList.count()).size()}),
-             QList({QSize(32, 32), QSize(32, 32)}));
-    const auto error = [](const auto& call) {
-        try {
-            call();
-        } catch (const korrin::map::Error& error) {
-            return error.number();
-        } catch (const std::invalid_argument&) {
-            return -1;
-        }
-        return 0;
-    };
-    korrin::map::Grid mass;
-    QImage field = korrin::render::newFieldImage(qRgb(0, 0, 0));
-    QImage small(kFieldPixels - 1, kFieldPixels, QImage::Format_RGB32);
-    QImage low(kFieldPixels, kFieldPixels - 1, QImage::Format_RGB32);
-    QImage argb(kFieldPixels, kFieldPixels, QImage::Format_ARGB32);
-    const auto paint = [&](QImage& image) {
-        return [&] { korrin::render::paintField(image, mass, iList, false); };
-    };
-    QCOMPARE(
-        QList({error([&] { iList.picture(0); }), error([&] { iList.picture(iList.count() + 1); }),
-               error(paint(field)), error(paint(small)), error(paint(low)), error(paint(argb)),
-               error([] { korrin::render::pngBytes(QImage()); })}),
-        QList({9, 9, 0, -1, -1, -1, 57}));
-    mass(13, 13) = static_cast<korrin::map::Byte>(iList.count());  // no tile has this code
-    QCOMPARE(error(paint(field)), 9);
 }
 
 // The window as the program starts it, and its first redraw by the running timer.
