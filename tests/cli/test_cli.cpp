@@ -4,14 +4,11 @@
 #include <sys/wait.h>
 #include <QDir>
 #include <QImage>
-#include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "cli/cli.h"
-#include "cli/pack.h"
-#include "interop/tiled.h"
 #include "map/error.h"
 #include "map/mapfile.h"
 #include "qtfiles.h"

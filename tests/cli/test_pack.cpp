@@ -7,7 +7,8 @@
 using namespace korrin;
 
 // Each row changes one cell of an empty field on either side; the corners and an inner cell
-// take turns, so that a loop that misses a row or a column of the field shows.
+// take turns, so that a loop that misses a row or a column of the field shows, and a cell
+// around the field is never merged.
 TEST(Merge, EachCellBySides) {
     struct Row {
         int x, y;
@@ -17,7 +18,8 @@ TEST(Merge, EachCellBySides) {
     const Row rows[] = {
         {1, 1, 0, 0, 0, 0, false},   {13, 1, 0, 3, 0, 3, false}, {1, 13, 0, 0, 4, 4, false},
         {13, 13, 0, 2, 2, 2, false}, {7, 6, 1, 2, 4, 2, true},   {2, 12, 1, 1, 0, 0, false},
-        {12, 2, 5, 0, 6, 0, true},   {6, 7, 3, 3, 3, 3, false},
+        {12, 2, 5, 0, 6, 0, true},   {6, 7, 3, 3, 3, 3, false},  {0, 5, 0, 1, 2, 1, false},
+        {14, 5, 0, 1, 2, 1, false},  {5, 0, 0, 1, 2, 1, false},  {5, 14, 0, 1, 2, 1, false},
     };
     for (const Row& row : rows) {
         map::Grid base, ours, theirs;

@@ -52,6 +52,7 @@ QString useFileDialog(const Editor& editor, Qt::Key key, const QString& name, bo
                                             ? "Укажите имя для файла"
                                             : "Выберите файл карты");
         QCOMPARE(dialog->nameFilters(), QStringList({"Map files ( *.txt)", "All (*)"}));
+        QCOMPARE(dialog->objectName(), "cDlg");
         seen = (dialog->acceptMode() == QFileDialog::AcceptSave ? "save|" : "open|") +
                dialog->directory().absolutePath() + '|' + nameEdit(dialog)->text();
         answer(dialog, name, confirm);

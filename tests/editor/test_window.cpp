@@ -188,6 +188,7 @@ void TestWindow::windowPlacement() {
 // The window as the program starts it, and its first redraw by the running timer.
 void TestWindow::startUp() {
     Editor editor;
+    QCOMPARE(editor->objectName(), "frmEdit");
     QCOMPARE(editor->windowTitle(), QString("Korrin Editor"));
     QVERIFY(!editor->windowIcon().isNull());
     QVERIFY(
