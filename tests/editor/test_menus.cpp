@@ -166,7 +166,11 @@ void TestMenus::longLoadShowsProgressAndCancels() {
     QString shown;
     QSignalSpy ticks(editor.timer(), &QTimer::timeout);
     Modals modals;
-    modals.expect<QFileDialog>([&](QFileDialog* dialog) { answer(dialog, path); });
+    QString folder;  // Open, as the session's first dialog, also starts in the first folder
+    modals.expect<QFileDialog>([&](QFileDialog* dialog) {
+        folder = dialog->directory().absolutePath();
+        answer(dialog, path);
+    });
     modals.expect<QProgressDialog>([&](QProgressDialog* progress) {
         // Up within a few ticks (counted, not timed), and the field is still redrawn.
         ticked = ticks.count() < 25 && editor.waitForTick();
@@ -176,6 +180,7 @@ void TestMenus::longLoadShowsProgressAndCancels() {
     });
     editor.trigger("mnuOpen");
     QVERIFY(modals.allAnswered() && ticked);
+    QCOMPARE(folder, korrin::editor::initialFolder(QCoreApplication::applicationDirPath()));
     // Qt's own Cancel button speaks the desktop's language.
     QVERIFY2(shown.startsWith("Открытие файла|Чтение файла «disk.img»\nПрочитано байт: ") &&
                  !shown.contains(": 0|") && shown.endsWith("|Отменить"),

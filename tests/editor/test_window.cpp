@@ -188,7 +188,13 @@ void TestWindow::windowPlacement() {
 // The window as the program starts it, and its first redraw by the running timer.
 void TestWindow::startUp() {
     Editor editor;
-    QCOMPARE(editor->objectName(), "frmEdit");
+    // The names the window's parts go by, for anyone who looks them up.
+    for (const char* name :
+         {"frmEdit", "Toolbar1", "Picture1", "sBar", "Panel1", "Timer1", "mnuFile", "mnuL1",
+          "mnuPravka", "Line2", "mnuSize", "mnuHelp", "keyF10"}) {
+        QVERIFY2(editor->findChild<QObject*>(name) != nullptr || editor->objectName() == name,
+                 name);
+    }
     QCOMPARE(editor->windowTitle(), QString("Korrin Editor"));
     QVERIFY(!editor->windowIcon().isNull());
     QVERIFY(
@@ -338,6 +344,8 @@ void TestWindow::mouse_data() {
     QTest::newRow("right erases column 14, past it the event ends")
         << "R400,144 M426,144 M468,144"
         << "13,5 14,5" << 0 << "mass(13,5)=0";
+    QTest::newRow("right erases row 0 and column 0") << "R0,16 M80,-10"
+                                                     << "0,1 3,0" << 0 << "mass(3,0)=0";
     QTest::newRow("right drag left of and above the field: nothing, no error")
         << "R48,48 M-40,48 M48,-40 M-200,-200"
         << "2,2" << 0 << "mass(2,2)=0";
