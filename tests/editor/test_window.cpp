@@ -399,6 +399,16 @@ void TestWindow::keyboard() {
     QCOMPARE(QApplication::focusWidget(), editor.button(8));
     editor.play("Home Left Right Right Return");  // Enter chooses the brick
     QCOMPARE(QApplication::focusWidget(), editor.button(3));
+    // The focused button wears a frame in the selection colour, two pixels wide at its edge.
+    const QImage button = editor.button(3)->grab().toImage();
+    const QRgb highlight = editor.button(3)->palette().color(QPalette::Highlight).rgb();
+    const int right = button.width() - 1;
+    const int middle = button.height() / 2;
+    QCOMPARE(
+        QList({button.pixel(0, middle), button.pixel(1, middle), button.pixel(right - 1, middle),
+               button.pixel(right, middle), button.pixel(middle, 1)}),
+        QList<QRgb>(5, highlight));
+    QVERIFY(button.pixel(2, middle) != highlight && button.pixel(middle, 2) != highlight);
     QCOMPARE(editor.shown(), before);  // no frame before a key
     editor.play("Shift+Tab");
     QCOMPARE(QApplication::focusWidget(), editor.picture());
