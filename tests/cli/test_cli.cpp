@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// korrin-map's library in process, its Qt module, the import cases, and Tiled's own view.
+// korrin-map's library in process, its Qt module, and Tiled's own view of the export.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <QDir>
@@ -63,8 +63,6 @@ private slots:
     void edgeReportsEveryFailure();
     void moduleFoundOnlyWhereInstalled_data();
     void moduleFoundOnlyWhereInstalled();
-    void importFixtures_data();
-    void importFixtures();
     void tiledReadsAndWritesTheExport_data() {
         QTest::addColumn<int>("none");
         QTest::newRow("tmx");
@@ -205,28 +203,6 @@ void TestCli::moduleFoundOnlyWhereInstalled() {
         failure = QString::fromStdString(error.reason()).replace(root, "/ROOT");
     }
     QCOMPARE(failure, reason);
-}
-
-// Each map in import/ with NAME.expect beside it: the map file it imports as, or the error line.
-void TestCli::importFixtures_data() {
-    QTest::addColumn<QString>("name");
-    const QDir fixtures(KORRIN_TESTS_DIR "/import");
-    for (const QString& name : fixtures.entryList({"*.tmx", "*.tmj", "*.json"}, QDir::Files)) {
-        QTest::newRow(name.toUtf8().constData()) << name;
-    }
-}
-
-void TestCli::importFixtures() {
-    QFETCH(QString, name);
-    const QString fixtures = KORRIN_TESTS_DIR "/import";
-    const QByteArray expected = readFile(fixtures + "/" + name + ".expect");
-    QVERIFY(!expected.isEmpty());
-    const Run run = sh("cp -R '" + fixtures.toStdString() + "'/. . && $K import '" +
-                       name.toStdString() + "' -o out.txt");
-    const bool refused = expected.contains(": error ");  // not a map file
-    QCOMPARE(run.err, refused ? expected : QByteArray());
-    QCOMPARE(run.status, refused ? 1 : 0);
-    QCOMPARE(readFile(dir_->filePath("w/out.txt")), refused ? QByteArray() : expected);
 }
 
 // The proof against the real program: Tiled's own renderer, reader and writers.
