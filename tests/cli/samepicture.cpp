@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // samepicture MADE EXPECTED: status 0 when the two pictures have the same pixels, else 1 and
-// one line saying how they differ. Compared as RGB32: the format a PNG is read as may differ.
+// one line saying how they differ. Compared as ARGB32, whatever format a PNG is read as, so that
+// a transparent pixel cannot pass for a black one.
 #include <QImage>
 #include <cstdio>
 
@@ -9,8 +10,8 @@ int main(int argc, char* argv[]) {
         std::fputs("usage: samepicture MADE EXPECTED\n", stderr);
         return 2;
     }
-    const QImage made = QImage(argv[1]).convertToFormat(QImage::Format_RGB32);
-    const QImage expected = QImage(argv[2]).convertToFormat(QImage::Format_RGB32);
+    const QImage made = QImage(argv[1]).convertToFormat(QImage::Format_ARGB32);
+    const QImage expected = QImage(argv[2]).convertToFormat(QImage::Format_ARGB32);
     if (made.isNull() || made != expected) {
         std::printf("%s: %s\n", argv[1],
                     made.isNull()                    ? "not a picture"

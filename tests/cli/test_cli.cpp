@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
-// korrin-map's library in process, its Qt module, and Tiled's own view of the export.
+// korrin-map's library in process: every failure of a command, and where its Qt module is found.
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <QDir>
 #include <QImage>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,32 +24,6 @@ struct Run {
     QByteArray err{};
 };
 
-// Tiled runs offscreen with the folder as its home.
-const std::string kTiled =
-    "QT_QPA_PLATFORM=offscreen HOME=$PWD XDG_CONFIG_HOME=$PWD XDG_RUNTIME_DIR=$PWD ";
-
-// Runs the shell `command` in `folder`, with standard output and error caught in the folder's
-// parent. $K is korrin-map, which runs as a build script would, with no display and no Qt
-// platform.
-Run sh(const std::string& folder, const std::string& command) {
-    const test::ScopedEnv cmd("CMD", QByteArray::fromStdString(command));
-    const int status = std::system(("cd '" + folder +
-                                    "' && sh -c 'unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY; "
-                                    "eval \"$CMD\"' >../out 2>../err")
-                                       .c_str());
-    const QString io = QString::fromStdString(folder + "/../");
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io + "out"),
-            readFile(io + "err")};
-}
-
-// What the editor saves after opening files/level.txt: the fixed cells imposed.
-QByteArray levelSaved() {
-    map::Grid mass;
-    map::LoadMap(KORRIN_TESTS_DIR "/cli/files/level.txt", mass);
-    map::ApplyFixedCells(mass);
-    return QByteArray::fromStdString(map::formatMap(mass, map::kEditorSettings));
-}
-
 }  // namespace
 
 class TestCli : public QObject {
@@ -63,27 +35,16 @@ private slots:
     void edgeReportsEveryFailure();
     void moduleFoundOnlyWhereInstalled_data();
     void moduleFoundOnlyWhereInstalled();
-    void tiledReadsAndWritesTheExport_data() {
-        QTest::addColumn<int>("none");
-        QTest::newRow("tmx");
-        QTest::newRow("json");
-    }
-    void tiledReadsAndWritesTheExport();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
-    std::optional<test::ScopedEnv> k_;  // $K, korrin-map in dir_, for the test that runs
-    std::string folder() const { return dir_->filePath("w").toStdString(); }
-    Run sh(const std::string& command) const { return ::sh(folder(), command); }
     Run runInProcess(const QByteArray& command) const;
 };
 
-// The test's folder w with the files of cli/files, and beside it korrin-map with its Qt module.
+// The test's folder w with the files of cli/files.
 void TestCli::init() {
     dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir(dir_->path()).mkdir("w") && QFile::copy(KORRIN_MAP_PATH, dir_->filePath("K")) &&
-            QFile::copy(KORRIN_MODULE_PATH, dir_->filePath("korrin-map-qt.so")));
-    k_.emplace("K", dir_->filePath("K").toLocal8Bit());
+    QVERIFY(QDir(dir_->path()).mkdir("w"));
     const QDir files(KORRIN_TESTS_DIR "/cli/files");
     for (const QString& name : files.entryList(QDir::Files)) {
         QVERIFY(QFile::copy(files.filePath(name), dir_->filePath("w/" + name)));
@@ -92,7 +53,6 @@ void TestCli::init() {
 
 void TestCli::cleanup() {
     dir_.reset();
-    k_.reset();
 }
 
 // Runs korrin-map's library in this process on `command`, a line of plain or single-quoted
@@ -203,33 +163,6 @@ void TestCli::moduleFoundOnlyWhereInstalled() {
         failure = QString::fromStdString(error.reason()).replace(root, "/ROOT");
     }
     QCOMPARE(failure, reason);
-}
-
-// The proof against the real program: Tiled's own renderer, reader and writers.
-void TestCli::tiledReadsAndWritesTheExport() {
-    if (QStandardPaths::findExecutable("tiled").isEmpty() ||
-        QStandardPaths::findExecutable("tmxrasterizer").isEmpty()) {
-        QSKIP("Debian's package tiled is not installed (./run-tests installs it)");
-    }
-    const test::ScopedEnv f("F", QTest::currentDataTag());
-    const test::ScopedEnv o("O", QTest::currentDataTag() == std::string("tmx") ? "json" : "tmx");
-    QCOMPARE(sh("mkdir tiled && $K export level.txt -o tiled/level.$F && $K render level.txt -o "
-                "korrin.png && " +
-                kTiled + "tmxrasterizer tiled/level.$F tiled.png")
-                 .status,
-             0);
-    QCOMPARE(QImage(dir_->filePath("w/tiled/korrin-tiles.png")).size(), QSize(320, 32));
-    // ARGB, so that a tile Tiled failed to draw (transparent) cannot pass for black ground.
-    QCOMPARE(QImage(dir_->filePath("w/tiled.png")).convertToFormat(QImage::Format_ARGB32),
-             QImage(dir_->filePath("w/korrin.png")).convertToFormat(QImage::Format_ARGB32));
-    // Through Tiled's writer for the other format, and back through its writer for this one.
-    QCOMPARE(sh(kTiled + "tiled --export-map $O tiled/level.$F level.$O && " + kTiled +
-                "tiled --export-map $F level.$O again.$F")
-                 .status,
-             0);
-    QCOMPARE(sh("$K normalize level.txt").out, levelSaved());
-    QCOMPARE(sh("$K import level.$O").out, levelSaved());
-    QCOMPARE(sh("$K import again.$F").out, levelSaved());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -47,3 +47,13 @@ TEST(TileName, CodesOutsideTheTilesHaveNone) {
     EXPECT_EQ(cli::tileName(9), "base");
     EXPECT_EQ(cli::tileName(10), "no tile");
 }
+
+// diff speaks of the field only: cells around it that differ are no change.
+TEST(Differences, AroundTheFieldNone) {
+    map::Grid before, after;
+    after(0, 5) = after(14, 5) = after(5, 0) = after(5, 14) = 1;
+    EXPECT_EQ(cli::differences(before, after), "");
+    after(13, 13) = 2;
+    EXPECT_EQ(cli::differences(before, after),
+              "mass(13,13): 0 -> 2 (empty ground -> steel block)\n");
+}
