@@ -27,7 +27,7 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev zlib1g-dev fonts-dejavu-core help2man
     qt6-translations-l10n)
-TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file lintian tiled strace attr gcovr acl git python3-cram)
+TEST_PACKAGES=(libgtest-dev desktop-file-utils appstream dpkg-dev file lintian tiled strace attr gcovr git python3-cram)
 
 # build_preset NAME: configures build/NAME from CMakePresets.json once, then builds it
 # incrementally.
