@@ -71,6 +71,6 @@ touches the file PATTERN names first.
 A failure to close standard output, where the last of it may still be written, is an error of
 standard output.
 
-  $ n=$(strace -qq -y -o ../tr -e trace=close korrin-map check good.txt >../o; grep -n '^close(1<' ../tr | cut -d: -f1); strace -qq -o /dev/null -e inject=close:error=EIO:when=$n korrin-map check good.txt >../o
+  $ n=$(strace -qq -y -o ../tr -e trace=close korrin-map check good.txt >../o; grep -n '^close(1<' ../tr | head -1 | cut -d: -f1); strace -qq -o /dev/null -e inject=close:error=EIO:when=$n korrin-map check good.txt >../o
   standard output: error 57: Device I/O error
   [1]
